@@ -1,0 +1,160 @@
+#include "tools/ContentGenerator.h"
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <utility>
+
+#include "platform/Files.h"
+#include "tools/BakedFont.h"
+#include "tools/ReviewSheets.h"
+#include "tools/SpriteArt.h"
+#include "tools/TypeFace.h"
+
+namespace Quill::Content {
+
+namespace {
+
+// The outline fonts the image fonts are made from (Debian's fonts-comfortaa
+// and fonts-quicksand, both under the SIL Open Font Licence).
+const std::filesystem::path kDisplayFace = "/usr/share/fonts/truetype/comfortaa/Comfortaa-Bold.ttf";
+const std::filesystem::path kTextFace = "/usr/share/fonts/truetype/quicksand/Quicksand-Bold.ttf";
+
+// One image font of the game: file stem, outline font and style.
+struct FontPlan {
+    const char* stem;
+    const char* title;
+    bool display;
+    FontStyle style;
+};
+
+const FontPlan kFonts[] = {
+    {"big", "fontBig", true, {30, 2.0, 0.75, 0, 2}},
+    {"medium", "fontMedium", true, {20, 1.5, 0.7, 0, 1}},
+    {"small", "fontSmall", false, {16, 1.3, 0.65, 0, 1}},
+    {"tiny", "fontTiny", false, {13, 1.0, 0.6, 0, 1}},
+};
+
+} // namespace
+
+ContentGenerator::ContentGenerator(Folders folders)
+    : mFolders(std::move(folders)), mDisplayFace(std::make_unique<TypeFace>(kDisplayFace)),
+      mTextFace(std::make_unique<TypeFace>(kTextFace))
+{
+}
+
+ContentGenerator::~ContentGenerator() = default;
+
+bool ContentGenerator::Failed(const std::string& what)
+{
+    std::fprintf(stderr, "mewbloom_content: %s\n", what.c_str());
+    return false;
+}
+
+bool ContentGenerator::Run()
+{
+    if (!mDisplayFace->IsValid() || !mTextFace->IsValid())
+        return Failed("the game's outline fonts are missing (fonts-comfortaa, fonts-quicksand)");
+    return MakeFonts() && MakePictures() && MakeSounds() && MakeMusic() && CopyProperties() &&
+           InstallLicences() && MakeReview() && Platform::WriteFileAtomically(mFolders.data / "content.stamp", std::string("generated\n"));
+}
+
+bool ContentGenerator::MakePictures()
+{
+    const SpriteArt sprites(mFolders.source);
+    const std::filesystem::path images = mFolders.data / "images";
+    const std::pair<const char*, Canvas> pictures[] = {
+        {"pets", sprites.Pets()},
+        {"cages", sprites.Cages()},
+        {"cell", sprites.Cell()},
+        {"bigpets", sprites.PetRow(SpriteArt::kBigPet)},
+        {"smallpets", sprites.PetRow(SpriteArt::kSmallPet)},
+        {"particle", sprites.Particle()},
+        {"eyes", sprites.Eyes()},
+        {"arrow", sprites.Arrow()},
+        {"dot", sprites.Dot()},
+        {"dialog", sprites.Dialog()},
+        {"dialogbtn", sprites.DialogButton()},
+        {"checkbox", sprites.Checkbox()},
+        {"slidertrack", sprites.SliderTrack()},
+        {"sliderthumb", sprites.SliderThumb()},
+    };
+    for (const auto& [name, canvas] : pictures)
+        if (!canvas.SavePng(images / (std::string(name) + ".png")))
+            return Failed(std::string("cannot write picture ") + name);
+    return true;
+}
+
+bool ContentGenerator::MakeFonts()
+{
+    const std::filesystem::path fonts = mFolders.data / "fonts";
+    for (std::size_t i = 0; i < mFonts.size(); ++i) {
+        const FontPlan& plan = kFonts[i];
+        mFonts[i] = std::make_unique<BakedFont>(plan.display ? *mDisplayFace : *mTextFace, plan.style);
+        const BakedFont& font = *mFonts[i];
+        const std::string picture = std::string(plan.stem) + ".png";
+        if (!font.Picture().SavePng(fonts / picture) ||
+            !Platform::WriteFileAtomically(fonts / (std::string(plan.stem) + ".txt"),
+                                           font.Descriptor(plan.title, picture)))
+            return Failed(std::string("cannot write font ") + plan.stem);
+    }
+    return true;
+}
+
+bool ContentGenerator::MakeSounds()
+{
+    return true;
+}
+
+bool ContentGenerator::MakeMusic()
+{
+    return true;
+}
+
+bool ContentGenerator::CopyProperties()
+{
+    std::error_code error;
+    if (!std::filesystem::is_directory(mFolders.properties, error))
+        return true;
+    for (const auto& entry : std::filesystem::directory_iterator(mFolders.properties, error)) {
+        if (!entry.is_regular_file())
+            continue;
+        const auto bytes = Platform::ReadWholeFile(entry.path());
+        if (!bytes || !Platform::WriteFileAtomically(mFolders.data / "properties" / entry.path().filename(),
+                                                     std::span<const std::uint8_t>(*bytes)))
+            return Failed("cannot copy " + entry.path().string());
+    }
+    return true;
+}
+
+bool ContentGenerator::InstallLicences()
+{
+    const std::pair<const char*, const char*> licences[] = {
+        {"/usr/share/doc/fonts-comfortaa/copyright", "Comfortaa.txt"},
+        {"/usr/share/doc/fonts-quicksand/copyright", "Quicksand.txt"},
+    };
+    for (const auto& [from, to] : licences) {
+        const auto bytes = Platform::ReadWholeFile(from);
+        if (!bytes)
+            return Failed(std::string("font licence missing: ") + from);
+        if (!Platform::WriteFileAtomically(mFolders.data / "licenses" / to, std::span<const std::uint8_t>(*bytes)))
+            return Failed(std::string("cannot write licence ") + to);
+    }
+    return true;
+}
+
+bool ContentGenerator::MakeReview()
+{
+    if (mFolders.review.empty())
+        return true;
+    std::error_code error;
+    std::filesystem::create_directories(mFolders.review, error);
+    const ReviewSheets review(mFolders.data, *mTextFace, *mFonts[0], *mFonts[1], *mFonts[2], *mFonts[3]);
+    if (!review.ContactSheet(mFolders.review / "contact_sheet.png") ||
+        !review.TitleScreen(mFolders.review / "mock_title.png") ||
+        !review.GameScreen(mFolders.review / "mock_game.png"))
+        return Failed("cannot write the review pictures in " + mFolders.review.string());
+    return true;
+}
+
+} // namespace Quill::Content
