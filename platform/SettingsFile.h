@@ -66,8 +66,9 @@ public:
 
     // The value named name in the section at path, if both exist.
     [[nodiscard]] const RegValue* Find(std::string_view path, std::string_view name) const;
-    // Stores the value, creating the section when it is missing.
-    void Set(std::string_view path, std::string_view name, RegValue value);
+    // Stores the value, creating the section when it is missing. False (and nothing stored) when
+    // the path or the name could not be written and read back.
+    [[nodiscard]] bool Set(std::string_view path, std::string_view name, RegValue value);
     // Removes the value; false when there was none.
     bool Erase(std::string_view path, std::string_view name);
 
@@ -83,7 +84,8 @@ public:
 private:
     // Index of the section at path (any case), if present.
     [[nodiscard]] std::optional<std::size_t> FindSection(std::string_view path) const;
-    Section& SectionFor(std::string_view path);
+    // Index of the section at path, created (empty) when missing.
+    std::size_t SectionFor(std::string_view path);
     // Stores a parsed value (a later line replaces an earlier one of the same name).
     void Store(std::size_t section, std::string_view name, RegValue value);
 

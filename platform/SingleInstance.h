@@ -15,7 +15,11 @@ namespace Quill::Platform {
 // (".sock"); in /tmp both names also carry the user id. The kernel drops the lock when the
 // process ends, however it ends; a socket file left by a crashed copy is replaced.
 class SingleInstance {
+    // Only Acquire makes instances.
+    struct Token {};
+
 public:
+    explicit SingleInstance(Token) {}
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
@@ -40,8 +44,6 @@ public:
     static constexpr std::size_t kMaxWordsPerPoll = 64;
 
 private:
-    SingleInstance() = default;
-
     int mLockFd = -1;
     int mSocketFd = -1;
     // Socket file to remove when this copy ends (empty when not listening).
