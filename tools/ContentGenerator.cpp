@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "tools/BakedFont.h"
 #include "tools/ReviewSheets.h"
+#include "tools/SceneArt.h"
 #include "tools/SpriteArt.h"
 #include "tools/TypeFace.h"
 
@@ -62,6 +63,7 @@ bool ContentGenerator::Run()
 bool ContentGenerator::MakePictures()
 {
     const SpriteArt sprites(mFolders.source);
+    const SceneArt scenes(sprites, *mDisplayFace);
     const std::filesystem::path images = mFolders.data / "images";
     const std::pair<const char*, Canvas> pictures[] = {
         {"pets", sprites.Pets()},
@@ -78,6 +80,19 @@ bool ContentGenerator::MakePictures()
         {"checkbox", sprites.Checkbox()},
         {"slidertrack", sprites.SliderTrack()},
         {"sliderthumb", sprites.SliderThumb()},
+        {"gamebgr", scenes.GameBackground()},
+        {"menubgr", scenes.MenuBackground()},
+        {"boyblink", scenes.BlinkStrip(true)},
+        {"girlblink", scenes.BlinkStrip(false)},
+        {"gamepause", scenes.GameButton("Pause", true, 0, 546, 54)},
+        {"gameresume", scenes.GameButton("Resume", true, 0, 545, 55)},
+        {"gameresumeoff", scenes.GameButton("Resume", false, 0, 545, 55)},
+        {"gameback", scenes.GameButton("Menu", true, 688, 546, 54)},
+        {"menustart", scenes.MenuButton("Start", true, 290, 56)},
+        {"menuhighscores", scenes.MenuButton("Highscores", true, 290, 56)},
+        {"menuoptions", scenes.MenuButton("Options", true, 290, 56)},
+        {"menuexit", scenes.MenuButton("Exit", true, 290, 56)},
+        {"menumore", scenes.MenuButton("more", true, 112, 40)},
     };
     for (const auto& [name, canvas] : pictures)
         if (!canvas.SavePng(images / (std::string(name) + ".png")))

@@ -78,42 +78,48 @@ Canvas SpriteArt::Cages() const
     for (std::size_t k = 0; k < colours.size(); ++k) {
         const double x = static_cast<double>(k) * kCell;
         const Rgba base = colours[k];
-        const Rgba light = Mix(base, Hex(0xffffff), 0.45);
-        const Rgba dark = Mix(base, Hex(0x3a1d4a), 0.45);
-        // Bars first, so the frame covers their ends.
+        const Rgba light = Mix(base, Hex(0xffffff), 0.5);
+        const Rgba dark = Mix(base, Palette::Ink(), 0.35);
+        const Rgba outline = Mix(base, Palette::Ink(), 0.7);
+        // A glassy tint of the cage colour, clear in the middle where the face is.
+        cairo_new_path(cr);
+        c.RoundedRect(x + 3.0, 3.0, kCell - 6.0, kCell - 6.0, 4.5);
+        c.FillRadial(x + kCell / 2.0, kCell / 2.0, kCell * 0.62, {base.r, base.g, base.b, 0.0},
+                     {base.r, base.g, base.b, 0.2});
+        // Bars first, so the frame covers their ends; they pass between the eyes.
         for (double bx : {6.5, 14.0, 21.5}) {
             cairo_new_path(cr);
-            cairo_rectangle(cr, x + bx - 0.8, 3.0, 1.6, kCell - 6.0);
-            c.Fill({dark.r, dark.g, dark.b, 0.55});
+            cairo_rectangle(cr, x + bx - 0.75, 3.0, 1.5, kCell - 6.0);
+            c.Fill({outline.r, outline.g, outline.b, 0.35});
             cairo_new_path(cr);
-            cairo_rectangle(cr, x + bx - 0.8, 3.0, 0.8, kCell - 6.0);
-            c.Fill({light.r, light.g, light.b, 0.55});
+            cairo_rectangle(cr, x + bx - 0.75, 3.0, 0.75, kCell - 6.0);
+            c.Fill({light.r, light.g, light.b, 0.6});
         }
-        // The frame: a rounded ring with a light top and a darker bottom.
+        // The frame: a rounded ring, light at the top and deeper at the bottom.
         cairo_new_path(cr);
         cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-        c.RoundedRect(x + 0.5, 0.5, kCell - 1.0, kCell - 1.0, 7.0);
-        c.RoundedRect(x + 3.5, 3.5, kCell - 7.0, kCell - 7.0, 4.0);
-        c.FillVertical(0.0, light, kCell, dark);
+        c.RoundedRect(x + 0.5, 0.5, kCell - 1.0, kCell - 1.0, 7.5);
+        c.RoundedRect(x + 4.0, 4.0, kCell - 8.0, kCell - 8.0, 3.5);
+        cairo_pattern_t* ring = cairo_pattern_create_linear(0.0, 0.0, 0.0, kCell);
+        cairo_pattern_add_color_stop_rgb(ring, 0.0, light.r, light.g, light.b);
+        cairo_pattern_add_color_stop_rgb(ring, 0.45, base.r, base.g, base.b);
+        cairo_pattern_add_color_stop_rgb(ring, 1.0, dark.r, dark.g, dark.b);
+        cairo_set_source(cr, ring);
+        cairo_fill_preserve(cr);
+        cairo_pattern_destroy(ring);
         cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
         cairo_new_path(cr);
-        c.RoundedRect(x + 0.75, 0.75, kCell - 1.5, kCell - 1.5, 7.0);
-        c.Stroke({dark.r * 0.7, dark.g * 0.7, dark.b * 0.7, 0.9}, 1.5);
+        c.RoundedRect(x + 0.75, 0.75, kCell - 1.5, kCell - 1.5, 7.5);
+        c.Stroke(outline, 1.3);
         cairo_new_path(cr);
-        c.RoundedRect(x + 3.5, 3.5, kCell - 7.0, kCell - 7.0, 4.0);
-        c.Stroke({dark.r, dark.g, dark.b, 0.6}, 1.0);
+        c.RoundedRect(x + 4.0, 4.0, kCell - 8.0, kCell - 8.0, 3.5);
+        c.Stroke({outline.r, outline.g, outline.b, 0.7}, 0.9);
         // A glint on the top left of the frame.
         cairo_new_path(cr);
-        cairo_arc(cr, x + 7.5, 7.5, 5.2, M_PI * 1.05, M_PI * 1.45);
-        c.Stroke({1.0, 1.0, 1.0, 0.85}, 1.4);
-        // Rivets where the bars meet the frame.
-        for (double bx : {6.5, 14.0, 21.5}) {
-            for (double by : {2.3, kCell - 2.3}) {
-                cairo_new_path(cr);
-                cairo_arc(cr, x + bx, by, 1.1, 0.0, 2.0 * M_PI);
-                c.Fill({1.0, 1.0, 1.0, 0.75});
-            }
-        }
+        cairo_arc(cr, x + 8.0, 8.0, 5.6, M_PI * 1.08, M_PI * 1.42);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        c.Stroke({1.0, 1.0, 1.0, 0.9}, 1.5);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
         cairo_new_path(cr);
     }
     return c;
@@ -156,15 +162,15 @@ Canvas SpriteArt::Particle() const
 Canvas SpriteArt::Eyes() const
 {
     // Two pupils kEyeSpacing apart; the picture's centre is between them.
-    const int w = kEyeSpacing + 10;
-    Canvas c(w, 10);
+    const int w = kEyeSpacing + 12;
+    Canvas c(w, 12);
     cairo_t* cr = c.Cr();
     for (double px : {w / 2.0 - kEyeSpacing / 2.0, w / 2.0 + kEyeSpacing / 2.0}) {
         cairo_new_path(cr);
-        cairo_arc(cr, px, 5.0, kPupilRadius, 0.0, 2.0 * M_PI);
-        c.FillRadial(px - 1.0, 4.0, kPupilRadius + 1.0, Hex(0x5a3a2a), Hex(0x1e1420));
+        cairo_arc(cr, px, 6.0, kPupilRadius, 0.0, 2.0 * M_PI);
+        c.FillRadial(px - 1.0, 7.0, kPupilRadius + 1.0, Hex(0x6b4632), Hex(0x1e1420));
         cairo_new_path(cr);
-        cairo_arc(cr, px + 1.2, 3.6, 1.2, 0.0, 2.0 * M_PI);
+        cairo_arc(cr, px + 1.4, 4.4, 1.5, 0.0, 2.0 * M_PI);
         c.Fill({1.0, 1.0, 1.0, 0.95});
     }
     cairo_new_path(cr);

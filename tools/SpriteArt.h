@@ -22,8 +22,8 @@ public:
     static constexpr int kSparkleFrames = 8;
     static constexpr int kSparkle = 16;
     // Distance between the two eyes of a character, and the pupils' radius.
-    static constexpr int kEyeSpacing = 20;
-    static constexpr double kPupilRadius = 3.6;
+    static constexpr int kEyeSpacing = 24;
+    static constexpr double kPupilRadius = 4.6;
 
     explicit SpriteArt(std::filesystem::path artFolder);
 
