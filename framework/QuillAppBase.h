@@ -3,11 +3,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <list>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,10 +14,14 @@
 #include "framework/Buffer.h"
 #include "framework/ButtonListener.h"
 #include "graphics/Rect.h"
+#include "platform/SettingsFile.h"
+#include "platform/WindowMessage.h"
 
 namespace Quill {
 
 namespace Platform {
+class Backend;
+class SingleInstance;
 class Window;
 } // namespace Platform
 
@@ -26,7 +29,7 @@ class DDInterface;
 class DDImage;
 class Dialog;
 class Image;
-class MemoryImage;
+class ImageRegistry;
 class MusicInterface;
 class ResourceManager;
 class SoundManager;
@@ -71,7 +74,8 @@ extern QuillAppBase* gQuillAppBase;
 // resource-loading thread. The game's application class derives from it.
 class QuillAppBase : public ButtonListener {
 public:
-    QuillAppBase();
+    // The application on the given platform (tests pass a fake one); none: the real desktop.
+    explicit QuillAppBase(Platform::Backend* platform = nullptr);
     QuillAppBase(const QuillAppBase&) = delete;
     QuillAppBase& operator=(const QuillAppBase&) = delete;
 
@@ -209,16 +213,18 @@ public:
     [[nodiscard]] std::string GetString(const std::string& id, const std::string& defaultText = "") const;
     void SetString(const std::string& id, const std::string& text);
 
-    // The command line to parse (program name first, as the OS gave it).
+    // The command line to parse, program name first (see CommandLineFromArgs).
     void SetCommandLine(const std::string& commandLine) { mCommandLine = commandLine; }
 
     // Sets the cursor number and shows it.
     void SetCursor(int cursorNum);
-    // The image drawn as the software cursor for a cursor number (none: the OS cursor).
+    // The picture drawn as the cursor for a cursor number (not owned; none: the desktop's pointer).
     void SetCursorImage(int cursorNum, Image* image);
 
     // Re-evaluates focus (active and not minimised) and acts on a change.
     void RehupFocus();
+    // Takes one window message as it arrives: handles a few at once, queues input for later.
+    void HandleWindowMessage(const Platform::WindowMessage& message);
     // Replays the deferred message queue into the widget manager.
     void ProcessDeferredMessages();
     // Switches the accelerated display path on or off (reinit: initialise the display again).
@@ -226,12 +232,20 @@ public:
     [[nodiscard]] bool Is3D() const;
     // Deletes every widget queued by SafeDeleteWidget, then empties the list.
     void FlushSafeDeleteList();
+    // Takes the clock's advance since the last call into mTimeAcc (capped at one second).
+    void UpdateTimeAcc();
+    // Forgets the time that passed (no catch-up follows).
+    void ResetTiming();
 
-    // Settings store: the raw operations, the single choke point of all settings access.
-    [[nodiscard]] bool RegistryWrite(const std::string& valueName, std::uint32_t type,
+    // Ends the process at once with the status (see the kExit constants).
+    [[noreturn]] void ExitProcess(int status);
+
+    // Settings store. The raw operations are the single choke point of every settings access.
+    [[nodiscard]] bool RegistryWrite(const std::string& valueName, Platform::RegType type,
                                      const std::uint8_t* data, std::uint32_t length);
-    [[nodiscard]] bool RegistryRead(const std::string& valueName, std::uint32_t& type, std::uint8_t* data,
-                                    std::uint32_t& length);
+    // The whole value and its type; false (outputs unchanged) when it cannot be read.
+    [[nodiscard]] bool RegistryRead(const std::string& valueName, Platform::RegType& type,
+                                    std::vector<std::uint8_t>& data);
     [[nodiscard]] bool RegistryEraseValue(const std::string& valueName);
     // Typed helpers; a failed read leaves the output unchanged.
     [[nodiscard]] bool RegistryWriteString(const std::string& valueName, const std::string& text);
@@ -239,17 +253,48 @@ public:
     [[nodiscard]] bool RegistryWriteBoolean(const std::string& valueName, bool value);
     [[nodiscard]] bool RegistryWriteData(const std::string& valueName, const std::uint8_t* data,
                                          std::uint32_t length);
+    // At most 1023 bytes, up to the first zero byte; the value must be a string.
     [[nodiscard]] bool RegistryReadString(const std::string& valueName, std::string& text);
+    // The value must be a DWORD of exactly four bytes.
     [[nodiscard]] bool RegistryReadInteger(const std::string& valueName, int& value);
     [[nodiscard]] bool RegistryReadBoolean(const std::string& valueName, bool& value);
+    // Raw bytes into a buffer of length bytes; length becomes the value's size. False when the
+    // value is not raw bytes or does not fit.
     [[nodiscard]] bool RegistryReadData(const std::string& valueName, std::uint8_t* data,
                                         std::uint32_t& length);
 
-    // The live-image set, changed under the display layer's lock.
-    void AddMemoryImage(MemoryImage* image);
-    void RemoveMemoryImage(MemoryImage* image);
+    // The platform in use.
+    [[nodiscard]] Platform::Backend& GetPlatform() const { return *mPlatform; }
+    // The platform clock, truncated to 32 bits as the design's tick counts are.
+    [[nodiscard]] std::uint32_t GetTickCount() const;
+    // The set of live images (and the display's lock).
+    [[nodiscard]] ImageRegistry& GetImageRegistry() const { return *mImageRegistry; }
+    // The deferred messages not yet replayed.
+    [[nodiscard]] const std::deque<Platform::WindowMessage>& GetDeferredMessages() const
+    {
+        return mDeferredMessages;
+    }
 
+    // Exit statuses. A second copy that handed over to the first ends with kExitOk.
+    static constexpr int kExitOk = 0;
+    // Failures: display, start-up data (demo, resources), a missing display system.
+    static constexpr int kExitFailure = 1;
+    // An unknown command-line parameter.
+    static constexpr int kExitUsage = 2;
+    // Id of the window timer that drives the message handling.
+    static constexpr int kTimerId = 100;
+    // Notify word a second copy sends to the first.
+    static constexpr std::uint32_t kNotifyWord = 0x51554C4E;
+
+private:
+    // The platform made by the application itself (declared first: it must outlive every window).
+    std::unique_ptr<Platform::Backend> mOwnedPlatform;
+
+public:
     // ---- Fields (design names; defaults at construction). ----
+
+    // The platform in use (owned above, or the caller's).
+    Platform::Backend* mPlatform = nullptr;
 
     // Identity and text.
     // Prefix of the caption of the hardware-acceleration questions at exit.
@@ -280,7 +325,7 @@ public:
     bool mForceFullscreen = false;
     bool mForceWindowed = false;
     bool mInitialized = false;
-    // The main window (owned); null before MakeWindow.
+    // The main window; none before MakeWindow.
     std::unique_ptr<Platform::Window> mMainWnd;
     // Hidden by HideApp: no painting, cursor or input handling.
     bool mHidden = false;
@@ -291,11 +336,12 @@ public:
     // The pointer is inside the client area.
     bool mMouseIn = false;
     int mCursorNum = CURSOR_POINTER;
-    // Software cursor picture per cursor number (not owned).
+    // Cursor picture per cursor number (not owned).
     std::array<Image*, NUM_CURSORS> mCustomCursorImages{};
     // Cursor number shown instead of mCursorNum, or -1.
     int mOverrideCursor = -1;
     bool mCustomCursorsEnabled = false;
+    // The desktop's pointer is shown (no cursor picture of ours).
     bool mSysCursorShown = true;
     // Saturating add: entry i is min(i, 255).
     std::array<std::uint8_t, 512> mAddClampTable{};
@@ -364,21 +410,25 @@ public:
     bool mFastForwardMuted = false;
 
     // Owned collaborators.
+    // The set of live images; made first and installed, so every image made later joins it.
+    std::unique_ptr<ImageRegistry> mImageRegistry;
     std::unique_ptr<WidgetManager> mWidgetManager;
     std::unique_ptr<DDInterface> mDDInterface;
     std::unique_ptr<SoundManager> mSoundManager;
     std::unique_ptr<MusicInterface> mMusicInterface;
-    // The resource manager; owned through its deleter so this header need not know the class.
+    // The resource manager, owned through a deleter given with it (this header does not know the class).
     std::unique_ptr<ResourceManager, void (*)(ResourceManager*)> mResourceManager{nullptr, nullptr};
     // Dialog table (owned) by id, and the same dialogs in creation order.
     std::map<int, Dialog*> mDialogMap;
     std::list<Dialog*> mDialogList;
     // Widgets waiting for deletion at the end of the pass (owned).
     std::vector<Widget*> mSafeDeleteList;
-    // Every live software image (not owned), guarded by the display layer's lock.
-    std::set<MemoryImage*> mMemoryImageSet;
+    // Input and window-state messages waiting for ProcessDeferredMessages, oldest first.
+    std::deque<Platform::WindowMessage> mDeferredMessages;
     // The input event stream of a demo.
     Buffer mDemoBuffer;
+    // This copy's single-instance lock and notify channel.
+    std::unique_ptr<Platform::SingleInstance> mSingleInstanceLock;
 
     // Other state.
     std::atomic<bool> mShutdown = false;
@@ -404,6 +454,8 @@ public:
     bool mStepRequested = false;
     bool mFastForwardAll = false;
     int mFastForwardTarget = 0;
+    // "-crash": a deliberate fault once start-up is done, to exercise the crash handler.
+    bool mCrashRequested = false;
 
     // Process-wide state (one application per process).
     // The screen saver is believed to be running: no updates, no paints.
@@ -411,13 +463,49 @@ public:
     // The last present failed.
     bool mDisplayLost = false;
     std::uint32_t mLastReinitTick = 0;
-    // Idle time after which the screen saver is believed to start.
+    // Idle time after which the screen saver is believed to start, and when it was last read.
     std::uint32_t mScreenSaverThreshold = 0;
+    std::uint32_t mLastScreenSaverCheck = 0;
+    bool mScreenSaverEnabled = false;
     std::uint32_t mLastHousekeepingTick = 0;
+    // 3D was switched during this run; the accelerated path failed during this run.
+    bool m3DChanged = false;
+    bool m3DFailed = false;
 
 protected:
     // The command line as handed over by the program's entry.
     std::string mCommandLine;
+
+private:
+    // Raises the window for a second copy's notify word (the notify part of the window procedure).
+    void HandleNotify(std::uint32_t word);
+    // Sound seam: the mixer on the audio device is not part of this build yet.
+    std::unique_ptr<SoundManager> CreateSoundManager();
+    // Initialises the display layer for the current window; the result code.
+    int InitDisplay();
+    // Makes the screen image the widget manager paints into.
+    void BindScreenImage();
+    // The pointer-inside test and URL outcome of one timer tick.
+    void ProcessTimerTick();
+    // Routes one queued message to the widget manager.
+    void ProcessDeferredMessage(const Platform::WindowMessage& message);
+    // The screen-saver watch, once a second.
+    void ScreenSaverWatch(std::uint32_t now);
+    void CursorThreadProc();
+    void StartLoadingThread();
+    // The hardware-acceleration questions of the destructor.
+    void AskAbout3D();
+    // Writes the run statistics to the debug output.
+    void WriteStatistics(std::uint32_t startTick);
+    // Dialog table helpers.
+    void DeleteAllDialogs();
+
+    // Whether the loop has started (timer ticks, paints).
+    bool mLoopStarted = false;
+    // "ScrError.txt" was started afresh by this run.
+    bool mScreenSaverLogStarted = false;
+    std::thread mCursorThread;
+    std::thread mLoadingThread;
 };
 
 } // namespace Quill
