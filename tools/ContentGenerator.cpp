@@ -6,9 +6,14 @@
 #include <utility>
 
 #include "platform/Files.h"
+#include "tools/AudioFiles.h"
 #include "tools/BakedFont.h"
+#include "tools/GameSong.h"
+#include "tools/MenuSong.h"
 #include "tools/ReviewSheets.h"
 #include "tools/SceneArt.h"
+#include "tools/SoundEffects.h"
+#include "tools/Synth.h"
 #include "tools/SpriteArt.h"
 #include "tools/TypeFace.h"
 
@@ -118,11 +123,42 @@ bool ContentGenerator::MakeFonts()
 
 bool ContentGenerator::MakeSounds()
 {
+    // One effect each as Ogg Vorbis and mu-law AU so that every decoder of the
+    // game is used; the rest are 16-bit WAV.
+    const std::filesystem::path sounds = mFolders.data / "sounds";
+    for (const char* name : {"blit", "bonus", "button", "gameover", "level", "meet", "remove", "rotate"}) {
+        const std::vector<float> samples = SoundEffects::Make(name);
+        const std::string stem(name);
+        std::string bytes;
+        std::string file;
+        if (stem == "meet") {
+            bytes = AudioFiles::OggVorbis(samples, 1, Synth::kRate, 0.5f, 0x4d657731);
+            file = stem + ".ogg";
+        } else if (stem == "rotate") {
+            // Half the rate, as telephone-style mu-law sounds usually are.
+            std::vector<float> half;
+            for (std::size_t i = 0; i + 1 < samples.size(); i += 2)
+                half.push_back((samples[i] + samples[i + 1]) * 0.5f);
+            bytes = AudioFiles::AuMuLaw(half, 1, Synth::kRate / 2);
+            file = stem + ".au";
+        } else {
+            bytes = AudioFiles::Wav16(samples, 1, Synth::kRate);
+            file = stem + ".wav";
+        }
+        if (samples.empty() || bytes.empty() || !Platform::WriteFileAtomically(sounds / file, bytes))
+            return Failed("cannot write sound " + file);
+    }
     return true;
 }
 
 bool ContentGenerator::MakeMusic()
 {
+    const std::filesystem::path music = mFolders.data / "music";
+    const std::string menu = AudioFiles::OggVorbis(MenuSong::Render(), 2, Synth::kRate, 0.3f, 0x4d657732);
+    if (menu.empty() || !Platform::WriteFileAtomically(music / "menu.ogg", menu))
+        return Failed("cannot write music/menu.ogg");
+    if (!Platform::WriteFileAtomically(music / "game.mod", GameSong::Compose()))
+        return Failed("cannot write music/game.mod");
     return true;
 }
 
