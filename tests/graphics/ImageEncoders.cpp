@@ -1,0 +1,369 @@
+#include "tests/graphics/ImageEncoders.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <unordered_map>
+
+#include <jpeglib.h>
+
+namespace QuillTest {
+
+namespace {
+
+constexpr int kMaxCodeBits = 12;
+constexpr int kMaxCodes = 1 << kMaxCodeBits;
+
+// Appends codes least significant bit first, as GIF packs them.
+class BitWriter {
+public:
+    void Put(int code, int width)
+    {
+        mBits |= static_cast<std::uint64_t>(code) << mCount;
+        mCount += width;
+        while (mCount >= 8) {
+            mBytes.push_back(static_cast<std::uint8_t>(mBits & 0xFF));
+            mBits >>= 8;
+            mCount -= 8;
+        }
+    }
+    Bytes Finish()
+    {
+        if (mCount > 0)
+            mBytes.push_back(static_cast<std::uint8_t>(mBits & 0xFF));
+        mBits = 0;
+        mCount = 0;
+        return std::move(mBytes);
+    }
+
+private:
+    Bytes mBytes;
+    std::uint64_t mBits = 0;
+    int mCount = 0;
+};
+
+void PutLE16(Bytes& out, int value)
+{
+    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+}
+
+void WriteToVector(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+void FlushNothing(png_structp /*png*/) {}
+
+int PngChannels(int colorType)
+{
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+    case PNG_COLOR_TYPE_PALETTE:
+        return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
+} // namespace
+
+Bytes EncodeLZW(std::span<const std::uint8_t> indices, int initialCodeSize, FullTable full)
+{
+    const int clearCode = 1 << initialCodeSize;
+    const int endCode = clearCode + 1;
+    BitWriter writer;
+    // The encoder's own table: (prefix code, next index) to code.
+    std::unordered_map<int, int> table;
+    int nextCode = clearCode + 2;
+    // The code width follows what the decoder knows: it defines an entry for
+    // every code but the first after a clear, one step behind the encoder.
+    int width = initialCodeSize + 1;
+    int decoderNext = clearCode + 2;
+    bool firstAfterClear = true;
+    auto emit = [&](int code) {
+        writer.Put(code, width);
+        if (code == clearCode) {
+            width = initialCodeSize + 1;
+            decoderNext = clearCode + 2;
+            firstAfterClear = true;
+            return;
+        }
+        if (!firstAfterClear && decoderNext < kMaxCodes) {
+            ++decoderNext;
+            if (decoderNext == (1 << width) && width < kMaxCodeBits)
+                ++width;
+        }
+        firstAfterClear = false;
+    };
+
+    emit(clearCode);
+    if (!indices.empty()) {
+        int prefix = indices[0];
+        for (std::size_t i = 1; i < indices.size(); ++i) {
+            const int key = prefix * 256 + indices[i];
+            if (const auto found = table.find(key); found != table.end()) {
+                prefix = found->second;
+                continue;
+            }
+            emit(prefix);
+            if (nextCode < kMaxCodes) {
+                table.emplace(key, nextCode++);
+            } else if (full == FullTable::Clear) {
+                emit(clearCode);
+                table.clear();
+                nextCode = clearCode + 2;
+            }
+            prefix = indices[i];
+        }
+        emit(prefix);
+    }
+    emit(endCode);
+    return writer.Finish();
+}
+
+Bytes PackCodes(const std::vector<std::pair<int, int>>& codesAndWidths)
+{
+    BitWriter writer;
+    for (const auto& [code, width] : codesAndWidths)
+        writer.Put(code, width);
+    return writer.Finish();
+}
+
+std::vector<std::uint8_t> InterlaceRows(std::span<const std::uint8_t> indices, int width, int height)
+{
+    std::vector<std::uint8_t> out;
+    out.reserve(indices.size());
+    const int starts[4] = {0, 4, 2, 1};
+    const int steps[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+        for (int y = starts[pass]; y < height; y += steps[pass])
+            out.insert(out.end(), indices.begin() + static_cast<std::ptrdiff_t>(y) * width,
+                       indices.begin() + static_cast<std::ptrdiff_t>(y + 1) * width);
+    return out;
+}
+
+int GifTableSizeField(std::size_t count)
+{
+    int field = 0;
+    while ((std::size_t{2} << field) < count)
+        ++field;
+    return field;
+}
+
+void GifBuilder::Table(const std::vector<std::uint32_t>& table)
+{
+    const std::size_t entries = std::size_t{2} << GifTableSizeField(table.size());
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::uint32_t rgb = i < table.size() ? table[i] : 0;
+        mData.push_back(static_cast<std::uint8_t>(rgb >> 16));
+        mData.push_back(static_cast<std::uint8_t>(rgb >> 8));
+        mData.push_back(static_cast<std::uint8_t>(rgb));
+    }
+}
+
+void GifBuilder::SubBlocks(std::span<const std::uint8_t> data, int blockSize)
+{
+    for (std::size_t pos = 0; pos < data.size();) {
+        const std::size_t size =
+            std::min<std::size_t>(static_cast<std::size_t>(blockSize), data.size() - pos);
+        mData.push_back(static_cast<std::uint8_t>(size));
+        mData.insert(mData.end(), data.begin() + static_cast<std::ptrdiff_t>(pos),
+                     data.begin() + static_cast<std::ptrdiff_t>(pos + size));
+        pos += size;
+    }
+    mData.push_back(0);
+}
+
+GifBuilder& GifBuilder::Header(std::string_view signature, int screenWidth, int screenHeight,
+                               const std::vector<std::uint32_t>& globalTable)
+{
+    mData.insert(mData.end(), signature.begin(), signature.end());
+    PutLE16(mData, screenWidth);
+    PutLE16(mData, screenHeight);
+    const bool hasTable = !globalTable.empty();
+    mData.push_back(
+        static_cast<std::uint8_t>(hasTable ? 0x80 | 0x70 | GifTableSizeField(globalTable.size()) : 0));
+    mData.push_back(0); // background index
+    mData.push_back(0); // aspect
+    if (hasTable)
+        Table(globalTable);
+    return *this;
+}
+
+GifBuilder& GifBuilder::GraphicControl(int transparentIndex, int index)
+{
+    const std::uint8_t block[4] = {
+        static_cast<std::uint8_t>(transparentIndex >= 0 ? 1 : 0), 0, 0,
+        static_cast<std::uint8_t>(transparentIndex >= 0 ? transparentIndex : index)};
+    return Extension(0xF9, block);
+}
+
+GifBuilder& GifBuilder::Extension(std::uint8_t label, std::span<const std::uint8_t> data, int blockSize)
+{
+    mData.push_back(0x21);
+    mData.push_back(label);
+    SubBlocks(data, blockSize);
+    return *this;
+}
+
+GifBuilder& GifBuilder::Image(int width, int height, const std::vector<std::uint32_t>& localTable,
+                              bool interlaced, int initialCodeSize, std::span<const std::uint8_t> lzw,
+                              int blockSize)
+{
+    mData.push_back(0x2C);
+    PutLE16(mData, 0);
+    PutLE16(mData, 0);
+    PutLE16(mData, width);
+    PutLE16(mData, height);
+    int flags = interlaced ? 0x40 : 0;
+    if (!localTable.empty())
+        flags |= 0x80 | GifTableSizeField(localTable.size());
+    mData.push_back(static_cast<std::uint8_t>(flags));
+    if (!localTable.empty())
+        Table(localTable);
+    mData.push_back(static_cast<std::uint8_t>(initialCodeSize));
+    SubBlocks(lzw, blockSize);
+    return *this;
+}
+
+GifBuilder& GifBuilder::Trailer()
+{
+    mData.push_back(0x3B);
+    return *this;
+}
+
+GifBuilder& GifBuilder::Raw(std::span<const std::uint8_t> bytes)
+{
+    mData.insert(mData.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
+Bytes EncodePNG(const PngSpec& spec)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    Bytes out;
+    png_set_write_fn(png, &out, WriteToVector, FlushNothing);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.mWidth), static_cast<png_uint_32>(spec.mHeight),
+                 spec.mBitDepth, spec.mColorType, spec.mInterlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette;
+    for (std::uint32_t rgb : spec.mPalette)
+        palette.push_back(
+            {static_cast<png_byte>(rgb >> 16), static_cast<png_byte>(rgb >> 8), static_cast<png_byte>(rgb)});
+    if (!palette.empty())
+        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    std::vector<png_byte> alphas;
+    png_color_16 key{};
+    if (!spec.mTransparency.empty()) {
+        if (spec.mColorType == PNG_COLOR_TYPE_PALETTE) {
+            for (std::uint16_t a : spec.mTransparency)
+                alphas.push_back(static_cast<png_byte>(a));
+            png_set_tRNS(png, info, alphas.data(), static_cast<int>(alphas.size()), nullptr);
+        } else {
+            if (spec.mColorType == PNG_COLOR_TYPE_GRAY) {
+                key.gray = spec.mTransparency[0];
+            } else {
+                key.red = spec.mTransparency[0];
+                key.green = spec.mTransparency[1];
+                key.blue = spec.mTransparency[2];
+            }
+            png_set_tRNS(png, info, nullptr, 0, &key);
+        }
+    }
+    png_write_info(png, info);
+
+    // Pack the samples of each row at the bit depth, most significant bits first.
+    const int channels = PngChannels(spec.mColorType);
+    const std::size_t rowBytes = (static_cast<std::size_t>(spec.mWidth) * channels * spec.mBitDepth + 7) / 8;
+    std::vector<Bytes> rows(static_cast<std::size_t>(spec.mHeight), Bytes(rowBytes, 0));
+    std::vector<png_bytep> rowPointers;
+    for (int y = 0; y < spec.mHeight; ++y) {
+        Bytes& row = rows[static_cast<std::size_t>(y)];
+        const std::size_t perRow = static_cast<std::size_t>(spec.mWidth) * channels;
+        for (std::size_t i = 0; i < perRow; ++i) {
+            const std::uint16_t sample = spec.mSamples[static_cast<std::size_t>(y) * perRow + i];
+            if (spec.mBitDepth == 16) {
+                row[i * 2] = static_cast<std::uint8_t>(sample >> 8);
+                row[i * 2 + 1] = static_cast<std::uint8_t>(sample);
+            } else {
+                const std::size_t bit = i * static_cast<std::size_t>(spec.mBitDepth);
+                const int shift = 8 - spec.mBitDepth - static_cast<int>(bit % 8);
+                row[bit / 8] = static_cast<std::uint8_t>(row[bit / 8] | (sample << shift));
+            }
+        }
+        rowPointers.push_back(row.data());
+    }
+    png_write_image(png, rowPointers.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+Bytes EncodeJPEG(const JpegSpec& spec)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_CreateCompress(&info, JPEG_LIB_VERSION, sizeof(info));
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(spec.mWidth);
+    info.image_height = static_cast<JDIMENSION>(spec.mHeight);
+    info.input_components = spec.mComponents;
+    info.in_color_space = static_cast<J_COLOR_SPACE>(spec.mColorSpace);
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, spec.mQuality, TRUE);
+    if (spec.mProgressive)
+        jpeg_simple_progression(&info);
+    if (spec.mNoAdobeMarker)
+        info.write_Adobe_marker = FALSE;
+    jpeg_start_compress(&info, TRUE);
+    const std::size_t stride = static_cast<std::size_t>(spec.mWidth) * spec.mComponents;
+    Bytes row(stride);
+    while (info.next_scanline < info.image_height) {
+        const auto* src = spec.mSamples.data() + info.next_scanline * stride;
+        std::copy(src, src + stride, row.begin());
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    Bytes out(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return out;
+}
+
+Bytes EncodeTGA(int width, int height, std::span<const std::uint32_t> pixels, int bitsPerPixel,
+                int descriptor, int imageType, std::string_view id)
+{
+    Bytes out;
+    out.push_back(static_cast<std::uint8_t>(id.size()));
+    out.push_back(0); // no colour map
+    out.push_back(static_cast<std::uint8_t>(imageType));
+    for (int i = 0; i < 5; ++i)
+        out.push_back(0); // colour map specification
+    PutLE16(out, 0);
+    PutLE16(out, 0);
+    PutLE16(out, width);
+    PutLE16(out, height);
+    out.push_back(static_cast<std::uint8_t>(bitsPerPixel));
+    out.push_back(static_cast<std::uint8_t>(descriptor));
+    out.insert(out.end(), id.begin(), id.end());
+    const int bytesPerPixel = bitsPerPixel / 8;
+    for (std::uint32_t pixel : pixels)
+        for (int b = 0; b < bytesPerPixel; ++b)
+            out.push_back(static_cast<std::uint8_t>(pixel >> (8 * b)));
+    return out;
+}
+
+} // namespace QuillTest
