@@ -381,6 +381,8 @@ public:
     int mScreenBltTime = 0;
     int mFPSDirtyCount = 0;
     std::uint32_t mConstructTick = 0;
+    // Wall-clock time of construction (for crash reports).
+    std::int64_t mConstructTime = 0;
     // The next paint must be presented even if nothing changed.
     std::atomic<bool> mForceRedraw = false;
 
@@ -468,6 +470,8 @@ public:
     std::uint32_t mLastScreenSaverCheck = 0;
     bool mScreenSaverEnabled = false;
     std::uint32_t mLastHousekeepingTick = 0;
+    // Clock at the last switch between windowed and full screen.
+    std::uint32_t mLastScreenModeSwitchTick = 0;
     // 3D was switched during this run; the accelerated path failed during this run.
     bool m3DChanged = false;
     bool m3DFailed = false;
@@ -497,11 +501,19 @@ private:
     void AskAbout3D();
     // Writes the run statistics to the debug output.
     void WriteStatistics(std::uint32_t startTick);
-    // Dialog table helpers.
+    // Waits for the loading thread to finish.
+    void JoinLoadingThread();
+    // The dialog exists and has no result yet.
+    [[nodiscard]] bool IsDialogPending(int id);
+    // Removes and deletes every dialog at once.
     void DeleteAllDialogs();
 
     // Whether the loop has started (timer ticks, paints).
     bool mLoopStarted = false;
+    // mLastTime holds a reading (the first UpdateTimeAcc only takes one).
+    bool mTimeAccStarted = false;
+    // The platform made by the application has no display system.
+    bool mNoDisplaySystem = false;
     // "ScrError.txt" was started afresh by this run.
     bool mScreenSaverLogStarted = false;
     std::thread mCursorThread;
