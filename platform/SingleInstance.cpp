@@ -32,9 +32,7 @@ std::string FileSafeName(std::string_view productName)
                           c == '.' || c == '_' || c == '-';
         name.push_back(keep ? c : '_');
     }
-    // A name of dots alone would be a folder reference.
-    if (name.find_first_not_of('.') == std::string::npos)
-        name = "Product" + name;
+    // No '/' is left, and the file names add to it, so it never names a folder.
     return name;
 }
 
