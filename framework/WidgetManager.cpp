@@ -1,8 +1,11 @@
 #include "framework/WidgetManager.h"
 
+#include <mutex>
+
 #include "framework/CursorWidget.h"
 #include "framework/Widget.h"
 #include "graphics/Graphics.h"
+#include "graphics/ImageRegistry.h"
 #include "graphics/MemoryImage.h"
 #include "platform/VirtualKeys.h"
 
@@ -13,6 +16,9 @@ namespace {
 constexpr char32_t CHAR_TAB = U'\t';
 
 // Button bit of a signed click count.
+// Nested walks the manager makes room for up front.
+constexpr std::size_t WALK_DEPTH_RESERVE = 8;
+
 int ButtonBit(int clickCount)
 {
     return 1 << DecodeClickCount(clickCount).mButton;
@@ -34,32 +40,32 @@ int ButtonId(int clickCount)
 } // namespace
 
 // Registers a walk for its lifetime, even when a widget's Update throws.
+// Walks nest strictly, so the innermost is always the last one.
 class WidgetManager::WalkScope {
 public:
-    WalkScope(WidgetManager& manager, Widget* start) : mManager(manager)
+    WalkScope(WidgetManager& manager, Widget* start) : mManager(manager), mIndex(manager.mWalks.size())
     {
-        mWalk.mCurrent = start;
-        mWalk.mOuter = manager.mWalks;
-        manager.mWalks = &mWalk;
+        manager.mWalks.push_back(Walk{start, false});
     }
-    ~WalkScope() { mManager.mWalks = mWalk.mOuter; }
+    ~WalkScope() { mManager.mWalks.pop_back(); }
     WalkScope(const WalkScope&) = delete;
     WalkScope& operator=(const WalkScope&) = delete;
 
     // The widget to visit, or none at the end.
-    [[nodiscard]] Widget* Current() const { return mWalk.mCurrent; }
+    [[nodiscard]] Widget* Current() const { return mManager.mWalks[mIndex].mCurrent; }
     // Steps past the widget just visited, unless a list change already did.
     void Advance()
     {
-        if (mWalk.mMoved)
-            mWalk.mMoved = false;
+        Walk& walk = mManager.mWalks[mIndex];
+        if (walk.mMoved)
+            walk.mMoved = false;
         else
-            mWalk.mCurrent = mWalk.mCurrent->mNextWidget;
+            walk.mCurrent = walk.mCurrent->mNextWidget;
     }
 
 private:
     WidgetManager& mManager;
-    Walk mWalk;
+    std::size_t mIndex;
 };
 
 WidgetManager::Iterator& WidgetManager::Iterator::operator++()
@@ -106,10 +112,10 @@ void WidgetManager::LinkAtTop(Widget* widget)
 void WidgetManager::Unlink(Widget* widget)
 {
     // Walks standing on the widget move on to what followed it.
-    for (Walk* walk = mWalks; walk != nullptr; walk = walk->mOuter) {
-        if (walk->mCurrent == widget) {
-            walk->mCurrent = widget->mNextWidget;
-            walk->mMoved = true;
+    for (Walk& walk : mWalks) {
+        if (walk.mCurrent == widget) {
+            walk.mCurrent = widget->mNextWidget;
+            walk.mMoved = true;
         }
     }
     if (widget->mPrevWidget != nullptr)
@@ -641,6 +647,13 @@ bool WidgetManager::DrawScreen()
     const bool overlayChanged = hasOverlay != mLastOverlayState;
     if (!anyDirty && !overlayChanged)
         return false;
+
+    // The display side (the cursor thread's presents) must not read the
+    // screen while it is half painted.
+    std::unique_lock<std::recursive_mutex> displayLock;
+    if (auto* memoryImage = dynamic_cast<MemoryImage*>(mImage);
+        memoryImage != nullptr && memoryImage->mRegistry != nullptr)
+        displayLock = std::unique_lock<std::recursive_mutex>(memoryImage->mRegistry->GetLock());
 
     Graphics screen(mImage);
     if (!hasOverlay) {

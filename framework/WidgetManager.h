@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 namespace Quill {
 
@@ -170,7 +171,6 @@ private:
         Widget* mCurrent = nullptr;
         // The current widget was taken away and mCurrent already moved on.
         bool mMoved = false;
-        Walk* mOuter = nullptr;
     };
     class WalkScope;
 
@@ -196,8 +196,10 @@ private:
     Widget* mFirstWidget = nullptr;
     Widget* mLastWidget = nullptr;
     std::size_t mWidgetCount = 0;
-    // The walks in progress, innermost first (update passes may nest).
-    Walk* mWalks = nullptr;
+    // The walks in progress, innermost last (update passes may nest, as when a
+    // modal loop runs inside an update). Room for several is kept from the
+    // start, so walks allocate nothing.
+    std::vector<Walk> mWalks;
     // UpdateFrameF's own pass counter.
     int mUpdateFCnt = 0;
 };
