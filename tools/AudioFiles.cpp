@@ -130,7 +130,8 @@ std::string AudioFiles::OggVorbis(const std::vector<float>& samples, int channel
             float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(n));
             for (std::size_t i = 0; i < n; ++i)
                 for (int c = 0; c < channels; ++c)
-                    buffer[c][i] = samples[(done + i) * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)];
+                    buffer[c][i] = samples[(done + i) * static_cast<std::size_t>(channels) +
+                                           static_cast<std::size_t>(c)];
             vorbis_analysis_wrote(&dsp, static_cast<int>(n));
             done += n;
         }

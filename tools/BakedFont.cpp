@@ -240,8 +240,8 @@ void BakedFont::DrawLayer(const Canvas& target, const std::string& text, int x, 
     }
 }
 
-void BakedFont::Draw(const Canvas& target, const std::string& text, int x, int y, const Rgba& colour, int width,
-                     int justify) const
+void BakedFont::Draw(const Canvas& target, const std::string& text, int x, int y, const Rgba& colour,
+                     int width, int justify) const
 {
     int left = x;
     if (justify == 0)

@@ -60,8 +60,8 @@ public:
     // Draws text as the game does: outline layer first, then the face, tinted
     // with the colour, baseline at y. Justify: -1 left at x, 0 centred in
     // [x, x + width), 1 right-aligned to x + width.
-    void Draw(const Canvas& target, const std::string& text, int x, int y, const Rgba& colour,
-              int width = 0, int justify = -1) const;
+    void Draw(const Canvas& target, const std::string& text, int x, int y, const Rgba& colour, int width = 0,
+              int justify = -1) const;
 
     // The font descriptor file that describes the picture named pictureName.
     [[nodiscard]] std::string Descriptor(const std::string& title, const std::string& pictureName) const;

@@ -21,8 +21,7 @@ Rgba Mix(const Rgba& a, const Rgba& b, double t)
 Canvas::Canvas(int width, int height)
     : mWidth(width), mHeight(height),
       mSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)), mCr(cairo_create(mSurface))
-{
-}
+{}
 
 Canvas::Canvas(const std::filesystem::path& pngFile)
 {
@@ -45,8 +44,7 @@ Canvas::~Canvas()
 Canvas::Canvas(Canvas&& other) noexcept
     : mWidth(other.mWidth), mHeight(other.mHeight), mValid(other.mValid),
       mSurface(std::exchange(other.mSurface, nullptr)), mCr(std::exchange(other.mCr, nullptr))
-{
-}
+{}
 
 Canvas& Canvas::operator=(Canvas&& other) noexcept
 {

@@ -13,8 +13,8 @@
 #include "tools/ReviewSheets.h"
 #include "tools/SceneArt.h"
 #include "tools/SoundEffects.h"
-#include "tools/Synth.h"
 #include "tools/SpriteArt.h"
+#include "tools/Synth.h"
 #include "tools/TypeFace.h"
 
 namespace Quill::Content {
@@ -46,8 +46,7 @@ const FontPlan kFonts[] = {
 ContentGenerator::ContentGenerator(Folders folders)
     : mFolders(std::move(folders)), mDisplayFace(std::make_unique<TypeFace>(kDisplayFace)),
       mTextFace(std::make_unique<TypeFace>(kTextFace))
-{
-}
+{}
 
 ContentGenerator::~ContentGenerator() = default;
 
@@ -62,7 +61,8 @@ bool ContentGenerator::Run()
     if (!mDisplayFace->IsValid() || !mTextFace->IsValid())
         return Failed("the game's outline fonts are missing (fonts-comfortaa, fonts-quicksand)");
     return MakeFonts() && MakePictures() && MakeSounds() && MakeMusic() && CopyProperties() &&
-           InstallLicences() && MakeReview() && Platform::WriteFileAtomically(mFolders.data / "content.stamp", std::string("generated\n"));
+           InstallLicences() && MakeReview() &&
+           Platform::WriteFileAtomically(mFolders.data / "content.stamp", std::string("generated\n"));
 }
 
 bool ContentGenerator::MakePictures()
@@ -188,7 +188,8 @@ bool ContentGenerator::InstallLicences()
         const auto bytes = Platform::ReadWholeFile(from);
         if (!bytes)
             return Failed(std::string("font licence missing: ") + from);
-        if (!Platform::WriteFileAtomically(mFolders.data / "licenses" / to, std::span<const std::uint8_t>(*bytes)))
+        if (!Platform::WriteFileAtomically(mFolders.data / "licenses" / to,
+                                           std::span<const std::uint8_t>(*bytes)))
             return Failed(std::string("cannot write licence ") + to);
     }
     return true;

@@ -152,7 +152,8 @@ std::vector<Sample> MakeSamples()
 }
 
 // Sets a note in a cell.
-void Put(Pattern& p, int row, int channel, int octave, int semitone, int sample, int effect = 0, int param = 0)
+void Put(Pattern& p, int row, int channel, int octave, int semitone, int sample, int effect = 0,
+         int param = 0)
 {
     Cell& c = p[static_cast<std::size_t>(row)][static_cast<std::size_t>(channel)];
     c.period = ModuleWriter::Period(octave, semitone);
@@ -242,7 +243,8 @@ void Backing(Pattern& p, const std::array<Chord, 4>& chords, bool drums, bool fi
 std::string GameSong::Compose()
 {
     std::vector<Pattern> patterns;
-    auto add = [&patterns](const std::array<Chord, 4>& chords, const std::string& lead, bool drums, bool fill) {
+    auto add = [&patterns](const std::array<Chord, 4>& chords, const std::string& lead, bool drums,
+                           bool fill) {
         Pattern p{};
         Backing(p, chords, drums, fill);
         if (!lead.empty())
@@ -312,8 +314,8 @@ std::string GameSong::Compose()
     }
     // The lead fades slowly to nothing before the end, so the song ends in
     // silence and can start again.
-    for (int r = 24; r < ModuleWriter::kRows; r += 2)
-        Effect(outro, r, kLeadChannel, kVolumeSlide, 0x01);
+    for (int r = 21; r < ModuleWriter::kRows; ++r)
+        Effect(outro, r, kLeadChannel, r % 3 == 0 ? kVolumeSlide : kVibrato, r % 3 == 0 ? 0x01 : 0x00);
     Effect(outro, 56, kLeadChannel, kSetVolume, 0);
     Effect(outro, 56, kBassChannel, kSetVolume, 0);
     patterns.push_back(outro);
@@ -322,8 +324,8 @@ std::string GameSong::Compose()
     // Speed 5 at the default tempo 125: ten rows a second, 150 beats a minute.
     Effect(patterns[static_cast<std::size_t>(intro)], 0, kLeadChannel, kSetSpeed, 5);
 
-    const std::vector<int> order = {intro, a1, a2, b1, b2, chorus1, chorus2, a1, a2,
-                                    b1,    b2, bridge, chorus1, chorus2, ending};
+    const std::vector<int> order = {intro, a1, a2, b1,     b2,      chorus1, chorus2, a1,
+                                    a2,    b1, b2, bridge, chorus1, chorus2, ending};
     return ModuleWriter::Write("Mewbloom", MakeSamples(), patterns, order);
 }
 

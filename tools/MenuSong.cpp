@@ -96,15 +96,17 @@ std::vector<float> MenuSong::Render()
         Synth::Bass(bass, t0, Synth::NoteHz(chord.root - 12), beat * 1.6, 0.3);
         Synth::Bass(bass, t0 + 2 * beat, Synth::NoteHz(chord.root - 5), beat * 1.6, 0.24);
         // Melody on bells; the first eight bars only hum it an octave down.
-        const Bar& notes = bridge ? kBridgeTune[static_cast<std::size_t>(inSection)]
-                                  : ((section == 1 && inSection == 7) ? kVerseHome
-                                                                      : kVerseTune[static_cast<std::size_t>(inSection)]);
+        const Bar& notes =
+            bridge ? kBridgeTune[static_cast<std::size_t>(inSection)]
+                   : ((section == 1 && inSection == 7) ? kVerseHome
+                                                       : kVerseTune[static_cast<std::size_t>(inSection)]);
         for (const Note& n : notes) {
             const double start = t0 + n.start * beat;
             if (section == 0) {
                 Synth::Piano(tune, start, Synth::NoteHz(n.pitch - 12), n.length * beat * 0.9, 0.12);
             } else {
-                Synth::Bell(tune, start, Synth::NoteHz(n.pitch), std::max(0.6, n.length * beat * 1.2), 0.15, 0.7);
+                Synth::Bell(tune, start, Synth::NoteHz(n.pitch), std::max(0.6, n.length * beat * 1.2), 0.15,
+                            0.7);
                 if (section == 3)
                     Synth::Piano(tune, start, Synth::NoteHz(n.pitch - 12), n.length * beat * 0.9, 0.06);
             }

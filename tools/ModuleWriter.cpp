@@ -70,7 +70,8 @@ std::string ModuleWriter::Write(const std::string& title, const std::vector<Samp
     out += "M.K.";
     for (int p = 0; p <= highest; ++p) {
         const Pattern empty{};
-        const Pattern& pattern = static_cast<std::size_t>(p) < patterns.size() ? patterns[static_cast<std::size_t>(p)] : empty;
+        const Pattern& pattern =
+            static_cast<std::size_t>(p) < patterns.size() ? patterns[static_cast<std::size_t>(p)] : empty;
         for (const auto& row : pattern) {
             for (const Cell& c : row) {
                 out.push_back(static_cast<char>((c.sample & 0xF0) | ((c.period >> 8) & 0x0F)));

@@ -21,9 +21,9 @@ public:
     struct Sample {
         std::string name;
         std::vector<std::int8_t> data;
-        int volume = 64;     // 0..64
-        int loopStart = 0;   // in samples
-        int loopLength = 0;  // in samples; 0 = plays once
+        int volume = 64;    // 0..64
+        int loopStart = 0;  // in samples
+        int loopLength = 0; // in samples; 0 = plays once
     };
 
     // One cell of a pattern: period 0 = no note, sample 0 = none.
@@ -39,7 +39,8 @@ public:
     [[nodiscard]] static int Period(int octave, int semitone);
     // The whole file; at most 31 samples and 128 order positions are used.
     [[nodiscard]] static std::string Write(const std::string& title, const std::vector<Sample>& samples,
-                                           const std::vector<Pattern>& patterns, const std::vector<int>& order);
+                                           const std::vector<Pattern>& patterns,
+                                           const std::vector<int>& order);
 };
 
 } // namespace Quill::Content

@@ -31,7 +31,7 @@ struct Palette {
     // One colour per cage kind; the number of cage kinds is this array's size.
     static std::array<Rgba, 6> Cages()
     {
-        return {Hex(0xff5d86), Hex(0xff9a3c), Hex(0xffd028), Hex(0x3fcf7f), Hex(0x3fa9ff), Hex(0xa274ff)};
+        return {Hex(0xff5d86), Hex(0xff7a2e), Hex(0xffdc1e), Hex(0x3fcf7f), Hex(0x3fa9ff), Hex(0xa274ff)};
     }
 };
 

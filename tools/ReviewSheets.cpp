@@ -26,17 +26,16 @@ constexpr int kPanelRight = 209;
 
 // Every picture of the data folder, in the order of the contact sheet.
 const char* const kSheetOrder[] = {
-    "pets",      "cages",         "cell",          "bigpets",   "smallpets",     "particle",
-    "eyes",      "boyblink",      "girlblink",     "arrow",     "dot",           "dialog",
-    "dialogbtn", "checkbox",      "slidertrack",   "sliderthumb", "gamepause",   "gameresume",
-    "gameresumeoff", "gameback",  "menustart",     "menuhighscores", "menuoptions", "menuexit",
-    "menumore",  "gamebgr",       "menubgr",
+    "pets",           "cages",       "cell",      "bigpets",    "smallpets",     "particle",  "eyes",
+    "boyblink",       "girlblink",   "arrow",     "dot",        "dialog",        "dialogbtn", "checkbox",
+    "slidertrack",    "sliderthumb", "gamepause", "gameresume", "gameresumeoff", "gameback",  "menustart",
+    "menuhighscores", "menuoptions", "menuexit",  "menumore",   "gamebgr",       "menubgr",
 };
 
 // Draws a picture tinted by a colour, as the game's colourised drawing does:
 // each channel multiplied, alpha scaled.
-void DrawTinted(const Canvas& target, const Canvas& source, int sx, int sy, int sw, int sh, double x, double y,
-                const Rgba& tint, double dw = -1.0, double dh = -1.0)
+void DrawTinted(const Canvas& target, const Canvas& source, int sx, int sy, int sw, int sh, double x,
+                double y, const Rgba& tint, double dw = -1.0, double dh = -1.0)
 {
     cairo_t* cr = target.Cr();
     Canvas part(sw, sh);
@@ -71,8 +70,7 @@ ReviewSheets::ReviewSheets(std::filesystem::path dataFolder, const TypeFace& lab
                            const BakedFont& medium, const BakedFont& small, const BakedFont& tiny)
     : mData(std::move(dataFolder)), mLabelFace(labelFace), mBig(big), mMedium(medium), mSmall(small),
       mTiny(tiny)
-{
-}
+{}
 
 bool ReviewSheets::ContactSheet(const std::filesystem::path& file) const
 {
@@ -83,7 +81,8 @@ bool ReviewSheets::ContactSheet(const std::filesystem::path& file) const
     for (const char* name : kSheetOrder)
         pictures.emplace_back(name, Canvas(mData / "images" / (std::string(name) + ".png")));
     for (const char* font : {"big", "medium", "small", "tiny"})
-        pictures.emplace_back(std::string("font ") + font, Canvas(mData / "fonts" / (std::string(font) + ".png")));
+        pictures.emplace_back(std::string("font ") + font,
+                              Canvas(mData / "fonts" / (std::string(font) + ".png")));
 
     // Lay the pictures out in rows, each at twice its size.
     struct Place {
@@ -193,7 +192,8 @@ bool ReviewSheets::GameScreen(const std::filesystem::path& file) const
     screen.Paint(eyes, kBoyEyeX + 1 - eyes.Width() / 2, kBoyEyeY - 2 - eyes.Height() / 2);
     const Canvas girlBlink(mData / "images" / "girlblink.png");
     // The girl is blinking (cel 1 of her strip).
-    screen.PaintPart(girlBlink, girlBlink.Width() / 3, 0, girlBlink.Width() / 3, girlBlink.Height(), 341, 527);
+    screen.PaintPart(girlBlink, girlBlink.Width() / 3, 0, girlBlink.Width() / 3, girlBlink.Height(), 341,
+                     527);
 
     auto drawPet = [&](int row, int col, int pet, int cage, bool closed, double alpha) {
         const int x = kWellLeft + kCell * col;
@@ -203,11 +203,7 @@ bool ReviewSheets::GameScreen(const std::filesystem::path& file) const
     };
     // The landed stack: rows 12 to 16, a few holes.
     const char* stack[] = {
-        "...........",
-        "......56...",
-        "1.22..55.44",
-        "11223.3.344",
-        "6112333.444",
+        "...........", "......56...", "1.22..55.44", "11223.3.344", "6112333.444",
     };
     int petSeed = 7;
     for (int r = 0; r < 5; ++r) {

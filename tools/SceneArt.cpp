@@ -51,7 +51,10 @@ constexpr double kEyeRy = 8.4;
 class Scatter {
 public:
     explicit Scatter(std::uint32_t seed) : mEngine(seed) {}
-    double Next(double lo, double hi) { return lo + (hi - lo) * (static_cast<double>(mEngine()) / 4294967296.0); }
+    double Next(double lo, double hi)
+    {
+        return lo + (hi - lo) * (static_cast<double>(mEngine()) / 4294967296.0);
+    }
 
 private:
     std::mt19937 mEngine;
@@ -60,7 +63,8 @@ private:
 void Cloud(const Canvas& c, double x, double y, double s)
 {
     cairo_t* cr = c.Cr();
-    const double blobs[][3] = {{0, 0, 18}, {22, -10, 22}, {46, -2, 17}, {62, 6, 12}, {-16, 8, 11}, {28, 8, 16}};
+    const double blobs[][3] = {{0, 0, 18},  {22, -10, 22}, {46, -2, 17},
+                               {62, 6, 12}, {-16, 8, 11},  {28, 8, 16}};
     cairo_new_path(cr);
     for (const auto& b : blobs) {
         cairo_new_sub_path(cr);
@@ -166,10 +170,26 @@ struct Kid {
     bool girl;
 };
 
-const Kid kBoy{SceneArt::kBoyEyeX, SceneArt::kBoyEyeY, SceneArt::kBoyEyeX, SceneArt::kBoyEyeY + 8.0, 40.0, 37.0,
-               Hex(0xffdcc2),      Hex(0x8a5636),      Hex(0x3fb6c6),      false};
-const Kid kGirl{SceneArt::kGirlEyeX, SceneArt::kGirlEyeY, SceneArt::kGirlEyeX, SceneArt::kGirlEyeY + 7.0, 36.0,
-                34.0,                Hex(0xffe0c9),        Hex(0xc0603f),        Hex(0xff7aa8),        true};
+const Kid kBoy{SceneArt::kBoyEyeX,
+               SceneArt::kBoyEyeY,
+               SceneArt::kBoyEyeX,
+               SceneArt::kBoyEyeY + 8.0,
+               40.0,
+               37.0,
+               Hex(0xffdcc2),
+               Hex(0x8a5636),
+               Hex(0x3fb6c6),
+               false};
+const Kid kGirl{SceneArt::kGirlEyeX,
+                SceneArt::kGirlEyeY,
+                SceneArt::kGirlEyeX,
+                SceneArt::kGirlEyeY + 7.0,
+                36.0,
+                34.0,
+                Hex(0xffe0c9),
+                Hex(0xc0603f),
+                Hex(0xff7aa8),
+                true};
 
 void DrawKid(const Canvas& c, const Kid& k, int lid)
 {
@@ -221,7 +241,8 @@ void DrawKid(const Canvas& c, const Kid& k, int lid)
     const double fringe = k.eyeY - kEyeRy - (k.girl ? 5.5 : 6.5);
     cairo_move_to(cr, k.headX - k.rx - 2, k.headY + 4);
     cairo_curve_to(cr, k.headX - k.rx - 4, top + 4, k.headX - k.rx * 0.5, top, k.headX, top);
-    cairo_curve_to(cr, k.headX + k.rx * 0.5, top, k.headX + k.rx + 4, top + 4, k.headX + k.rx + 2, k.headY + 4);
+    cairo_curve_to(cr, k.headX + k.rx * 0.5, top, k.headX + k.rx + 4, top + 4, k.headX + k.rx + 2,
+                   k.headY + 4);
     const int scallops = k.girl ? 5 : 4;
     const double span = 2 * k.rx + 4;
     for (int i = 0; i < scallops; ++i) {
@@ -348,7 +369,8 @@ void DrawKid(const Canvas& c, const Kid& k, int lid)
 
 } // namespace
 
-SceneArt::SceneArt(const SpriteArt& sprites, const TypeFace& display) : mSprites(sprites), mDisplay(display) {}
+SceneArt::SceneArt(const SpriteArt& sprites, const TypeFace& display) : mSprites(sprites), mDisplay(display)
+{}
 
 void SceneArt::DrawScenery(const Canvas& c, bool title) const
 {
@@ -403,13 +425,13 @@ void SceneArt::DrawScenery(const Canvas& c, bool title) const
         // Keep the characters' faces clear.
         if (x > 310 && x < 490)
             continue;
-        Flower(c, x, y, flowers.Next(3.5, 6.5), Mix(petals[static_cast<std::size_t>(i) % petals.size()],
-                                                     Hex(0xffffff), 0.25));
+        Flower(c, x, y, flowers.Next(3.5, 6.5),
+               Mix(petals[static_cast<std::size_t>(i) % petals.size()], Hex(0xffffff), 0.25));
     }
 }
 
-void SceneArt::DrawCagedPet(const Canvas& c, const Canvas& pets, const Canvas& cages, int pet, int cage, double x,
-                            double y) const
+void SceneArt::DrawCagedPet(const Canvas& c, const Canvas& pets, const Canvas& cages, int pet, int cage,
+                            double x, double y) const
 {
     c.PaintPart(pets, (pet - 1) * kCell, 0, kCell, kCell, x, y);
     c.PaintPart(cages, (cage - 1) * kCell, 0, kCell, kCell, x, y);
@@ -613,8 +635,8 @@ Canvas SceneArt::GameButton(const std::string& label, bool lit, int x, int y, in
     c.Fill({1, 1, 1, lit ? 0.35 : 0.7});
     cairo_new_path(cr);
     if (lit)
-        mDisplay.DrawLabel(c, label, 19, kButtonW / 2.0, top + 27, Hex(0xffffff), Hex(0xfff0f6), Palette::Ink(),
-                           2.0);
+        mDisplay.DrawLabel(c, label, 19, kButtonW / 2.0, top + 27, Hex(0xffffff), Hex(0xfff0f6),
+                           Palette::Ink(), 2.0);
     else
         mDisplay.DrawLabel(c, label, 19, kButtonW / 2.0, top + 27, Palette::Berry(), Palette::BerryDark(),
                            Hex(0xffffff), 1.5);
@@ -646,7 +668,8 @@ Canvas SceneArt::MenuButton(const std::string& label, bool lit, int width, int h
     const double size = height >= 50 ? 27 : 19;
     const double baseline = 1 + h / 2 + size * 0.36;
     if (lit) {
-        mDisplay.DrawLabel(c, label, size, 2 + w / 2, baseline, Hex(0xffffff), Hex(0xfff0f6), Palette::Ink(), 2.5);
+        mDisplay.DrawLabel(c, label, size, 2 + w / 2, baseline, Hex(0xffffff), Hex(0xfff0f6), Palette::Ink(),
+                           2.5);
         Sparkle(c, w - 18, 14, 5, 0.95);
         Sparkle(c, 24, h - 8, 3.5, 0.8);
     } else {

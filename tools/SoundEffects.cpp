@@ -102,7 +102,8 @@ std::vector<float> SoundEffects::GameOver()
             const double vibrato = 1.0 + 0.006 * std::sin(2.0 * M_PI * 5.5 * t) * std::min(1.0, t * 3.0);
             phase += hz * bend * vibrato / Synth::kRate;
             const double v = Synth::Triangle(phase) * 0.7 + Synth::Sine(phase) * 0.5;
-            const double env = Synth::Envelope(t, 0.01, i == 2 ? 0.45 : 0.2) * std::min(1.0, (length - t) / 0.02);
+            const double env =
+                Synth::Envelope(t, 0.01, i == 2 ? 0.45 : 0.2) * std::min(1.0, (length - t) / 0.02);
             out[first + n] += static_cast<float>(v * env * 0.5);
         }
     }

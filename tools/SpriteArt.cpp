@@ -14,7 +14,7 @@ namespace {
 
 // Drawing files of the pets, in pet kind order (kind 1 first).
 constexpr std::array<const char*, SpriteArt::kPets> kPetFiles = {"cat",  "mouse", "frog",  "pig",
-                                                                  "wolf", "bird",  "snake", "alien"};
+                                                                 "wolf", "bird",  "snake", "alien"};
 
 // A four-pointed star with rounded waist, centred on (cx, cy).
 void StarPath(cairo_t* cr, double cx, double cy, double outer, double inner)
@@ -191,7 +191,7 @@ Canvas SpriteArt::Arrow() const
     cairo_line_to(cr, 16.0, 22.0);
     cairo_close_path(cr);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    c.Stroke({0.45, 0.45, 0.45, 1.0}, 2.5);
+    c.Stroke({0.85, 0.85, 0.85, 1.0}, 1.5);
     c.FillVertical(2.0, Hex(0xffffff), 22.0, Hex(0xe6e6e6));
     cairo_new_path(cr);
     return c;

@@ -24,7 +24,9 @@ void Grow(std::vector<float>& out, std::size_t size)
 // Schroeder comb and all-pass filters for the reverb.
 class Comb {
 public:
-    Comb(std::size_t length, double feedback, double damp) : mBuffer(length, 0.0), mFeedback(feedback), mDamp(damp) {}
+    Comb(std::size_t length, double feedback, double damp)
+        : mBuffer(length, 0.0), mFeedback(feedback), mDamp(damp)
+    {}
     double Process(double in)
     {
         const double out = mBuffer[mPos];
@@ -103,7 +105,8 @@ double Synth::Noise()
     return static_cast<double>(mNoiseState) / 2147483648.0 - 1.0;
 }
 
-void Synth::Bell(std::vector<float>& out, double start, double hz, double length, double gain, double brightness)
+void Synth::Bell(std::vector<float>& out, double start, double hz, double length, double gain,
+                 double brightness)
 {
     const std::size_t first = Index(start);
     const std::size_t count = Index(length);
@@ -256,7 +259,8 @@ void Synth::FadeOut(std::vector<float>& mono, double seconds)
 {
     const std::size_t n = std::min(mono.size(), Index(seconds));
     for (std::size_t i = 0; i < n; ++i)
-        mono[mono.size() - n + i] *= static_cast<float>(1.0 - static_cast<double>(i + 1) / static_cast<double>(n));
+        mono[mono.size() - n + i] *=
+            static_cast<float>(1.0 - static_cast<double>(i + 1) / static_cast<double>(n));
 }
 
 } // namespace Quill::Content

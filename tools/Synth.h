@@ -35,8 +35,8 @@ public:
     // A round bass tone.
     static void Bass(std::vector<float>& out, double start, double hz, double length, double gain);
     // A pitch-sweeping sine (from hz0 to hz1 over the length) with decay.
-    static void Sweep(std::vector<float>& out, double start, double hz0, double hz1, double length, double decay,
-                      double gain);
+    static void Sweep(std::vector<float>& out, double start, double hz0, double hz1, double length,
+                      double decay, double gain);
     // A burst of filtered noise (cutoff 0..1 of a one-pole low-pass).
     void NoiseBurst(std::vector<float>& out, double start, double length, double decay, double cutoff,
                     double gain, bool highPass = false);
