@@ -20,6 +20,8 @@ SdlPresenter::SdlPresenter(SdlWindow& window, const PresenterConfig& config, SDL
                            SDL_Texture* texture)
     : mWindow(&window), mConfig(config), mRenderer(renderer), mTexture(texture)
 {
+    SDL_RendererInfo info{};
+    mAccelerated = SDL_GetRendererInfo(mRenderer, &info) == 0 && (info.flags & SDL_RENDERER_ACCELERATED) != 0;
     mWindow->AttachPresenter(this);
 }
 
@@ -100,8 +102,11 @@ bool SdlPresenter::Present(std::span<const std::uint32_t> pixels, int strideInPi
         return false;
     const ScreenMapping mapping(width, height, outputWidth, outputHeight);
     const Rectangle picture = mapping.GetPictureRect();
-    // Smooth only when scaling; at its own size the picture stays pixel-exact.
-    const bool smoothing = !mapping.IsOneToOne();
+    // Smooth only when scaling, and only on the graphics card: at its own size
+    // the picture stays pixel-exact, and the software renderer's smooth
+    // scaling costs about four times its plain one (several milliseconds a
+    // frame on a large display).
+    const bool smoothing = !mapping.IsOneToOne() && mAccelerated;
     if (mSmoothing != smoothing) {
         SDL_SetTextureScaleMode(mTexture, smoothing ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
         mSmoothing = smoothing;
@@ -116,14 +121,6 @@ bool SdlPresenter::Present(std::span<const std::uint32_t> pixels, int strideInPi
         return false;
     SDL_RenderPresent(mRenderer);
     return !mLost;
-}
-
-bool SdlPresenter::IsAccelerated() const
-{
-    SDL_RendererInfo info{};
-    if (!mRenderer || SDL_GetRendererInfo(mRenderer, &info) != 0)
-        return false;
-    return (info.flags & SDL_RENDERER_ACCELERATED) != 0;
 }
 
 bool SdlPresenter::SetVSync(bool on)

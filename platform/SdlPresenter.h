@@ -27,7 +27,7 @@ public:
 
     [[nodiscard]] bool Present(std::span<const std::uint32_t> pixels, int strideInPixels,
                                const std::optional<Rectangle>& dirty) override;
-    [[nodiscard]] bool IsAccelerated() const override;
+    [[nodiscard]] bool IsAccelerated() const override { return mAccelerated; }
     [[nodiscard]] bool SetVSync(bool on) override;
     [[nodiscard]] bool GetVSync() const override { return mConfig.mVSync; }
     [[nodiscard]] int GetRefreshRate() const override;
@@ -46,6 +46,8 @@ private:
     SDL_Renderer* mRenderer = nullptr;
     SDL_Texture* mTexture = nullptr;
     bool mLost = false;
+    // The renderer runs on the graphics card.
+    bool mAccelerated = false;
     // Whether the texture is currently drawn with smoothing (scaled) or not.
     std::optional<bool> mSmoothing;
 };
