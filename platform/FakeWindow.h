@@ -16,7 +16,9 @@ class FakePresenter;
 
 // An in-memory window for tests: it keeps the state the program sets, lets
 // the test script the pointer, and delivers timer ticks on the fake clock.
-// Destroy it before its FakeBackend.
+// State changes the program makes (minimise, show, full screen) produce no
+// messages: a test scripts the messages a desktop would send. Destroy it
+// before its FakeBackend.
 class FakeWindow : public Window {
 public:
     FakeWindow(FakeBackend& backend, const WindowConfig& config, Rectangle desktop);

@@ -44,7 +44,8 @@ public:
 
     // Shows the window normally, raises it and gives it the keyboard focus.
     virtual void Show() = 0;
-    // Shows the window without taking the focus from whoever has it.
+    // Shows the window without taking the focus from whoever has it (where
+    // the desktop allows; some window managers focus new windows anyway).
     virtual void ShowWithoutActivation() = 0;
     virtual void Hide() = 0;
     // Brings the window to the front and asks for the keyboard focus.
