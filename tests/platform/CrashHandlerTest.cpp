@@ -20,12 +20,11 @@ std::string ReadText(const std::filesystem::path& path)
 }
 
 // The process ended by the fault. AddressSanitizer, when present, reports the fault passed on to
-// it and exits with its own code instead of dying by the signal.
+// it and ends the process its own way (an exit code, or SIGABRT with abort_on_error).
 bool DiedOfSegfault(int status)
 {
 #if defined(__SANITIZE_ADDRESS__)
-    return (WIFEXITED(status) && WEXITSTATUS(status) != 0) ||
-           (WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV);
+    return !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 #else
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV;
 #endif
