@@ -660,9 +660,14 @@ bool WidgetManager::DrawScreen()
         PaintRange(screen, mFirstWidget, nullptr, overlayChanged);
     } else {
         bool fresh = false;
-        if (mOverlayCache == nullptr) {
+        // The screen size, or the screen image's own before the first Resize.
+        const bool sized = mWidth > 0 && mHeight > 0;
+        const int cacheWidth = sized ? mWidth : mImage->GetWidth();
+        const int cacheHeight = sized ? mHeight : mImage->GetHeight();
+        if (mOverlayCache == nullptr || mOverlayCache->GetWidth() != cacheWidth ||
+            mOverlayCache->GetHeight() != cacheHeight) {
             mOverlayCache = std::make_unique<MemoryImage>();
-            mOverlayCache->Create(mWidth, mHeight);
+            mOverlayCache->Create(cacheWidth, cacheHeight);
             fresh = true;
         }
         Graphics cache(mOverlayCache.get());
