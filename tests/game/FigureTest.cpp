@@ -105,6 +105,16 @@ TEST(FigureTest, BonusPieceEveryTwentiethToTwentyNinthSpawn)
     EXPECT_EQ(gaps, (std::set<int>{20, 21, 22, 23, 24, 25, 26, 27, 28, 29}));
     EXPECT_EQ(kinds, (std::set<int>{1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(game.app.Count(QuillTest::kBonus), static_cast<int>(bonusSpawns.size()));
+
+    // A bonus spawn draws the cage, the pets, then the next countdown, then the kind.
+    game->mBonusCountdown = 1;
+    Quill::SeedRand(3);
+    Quill::MTRand ref(3);
+    ASSERT_TRUE(game->mPiece.Spawn(kT));
+    for (int i = 0; i < 5; ++i)
+        ref.Next();
+    EXPECT_EQ(game->mBonusCountdown, 20 + ref.Next() % 10);
+    EXPECT_EQ(game->mPiece.mBonus, ref.Next() % 7 + 1);
 }
 
 TEST(FigureTest, MovesStayInsideTheWellAndOffCages)
@@ -166,6 +176,16 @@ TEST(FigureTest, RotationTurnsBothMatricesAndPushesTheShapeInside)
     EXPECT_EQ(bounds.minColumn, 0);
     EXPECT_EQ(bounds.maxColumn, 3);
     EXPECT_EQ(bounds.minRow, 7);
+
+    // A T turned to point down beside the wall sticks out by one column.
+    game.Piece(kT);
+    ASSERT_TRUE(piece.Rotate(true));
+    while (piece.Move(-1, 0)) {
+    }
+    ASSERT_TRUE(piece.Move(0, 5));
+    ASSERT_TRUE(piece.Rotate(true));
+    EXPECT_EQ(piece.GetBounds().minColumn, 0);
+    EXPECT_EQ(piece.GetBounds().maxColumn, 2);
 }
 
 TEST(FigureTest, PlaceCopiesTheCellsAndOpensTheSecondHint)

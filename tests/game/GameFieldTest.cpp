@@ -75,6 +75,12 @@ TEST(GameFieldTest, InputWaitsForTheDelayAndLeavesTheScreens)
     game->MouseDown(0, 0, -1);
     EXPECT_EQ(game->mState, GameField::STATE_FINISHED);
 
+    Game click;
+    click->mInputDelay = 0;
+    click->MouseDown(400, 300, 1);
+    EXPECT_EQ(click->mState, GameField::STATE_PLAYING);
+    EXPECT_FALSE(click->mFastDrop) << "the click only leaves the level screen";
+
     Game quit;
     quit->mInputDelay = 0;
     quit->KeyDown(kEscape);
@@ -119,6 +125,14 @@ TEST(GameFieldTest, RestingPieceLocksOnTheRestingIntervalUnlessMovedOverAGap)
     EXPECT_EQ(game->FallInterval(), 5);
     game->KeyUp(kDown);
     EXPECT_EQ(game->FallInterval(), 88);
+
+    // Held down, a falling piece keeps the soft-drop pace until it lands: no lock delay.
+    game.ClearWell();
+    game.Piece(kT);
+    ASSERT_TRUE(game->mPiece.Move(0, 13)); // two rows above the floor
+    game->KeyDown(kDown);
+    game.Tick(15);
+    EXPECT_NE(game->mCages[16][5], 0);
 }
 
 TEST(GameFieldTest, HardDropLandsAtOnceWithATrailButWaitsForRescues)
@@ -176,18 +190,15 @@ TEST(GameFieldTest, MouseButtonsFollowTheDropOptions)
     Game game;
     game.Play();
     game.Piece(kT);
+    const Figure original = game->mPiece;
     Figure turned = game->mPiece;
     ASSERT_TRUE(turned.Rotate(true));
     game->MouseDown(0, 0, -1);
     EXPECT_EQ(game->mPiece.mCells, turned.mCells) << "right button turns clockwise";
-    ASSERT_TRUE(turned.Rotate(false));
-    ASSERT_TRUE(turned.Rotate(false));
     game->MouseWheel(+120);
-    game->MouseWheel(+120);
-    EXPECT_EQ(game->mPiece.mCells, turned.mCells) << "wheel away turns counter-clockwise";
+    EXPECT_EQ(game->mPiece.mCells, original.mCells) << "wheel away turns counter-clockwise";
     game->MouseWheel(-120);
-    ASSERT_TRUE(turned.Rotate(true));
-    EXPECT_EQ(game->mPiece.mCells, turned.mCells);
+    EXPECT_EQ(game->mPiece.mCells, turned.mCells) << "wheel towards the player turns clockwise";
     game->mPaused = true;
     game->MouseDown(0, 0, -1);
     game->MouseWheel(-120);
@@ -197,9 +208,16 @@ TEST(GameFieldTest, MouseButtonsFollowTheDropOptions)
 TEST(GameFieldTest, PieceFollowsTheMouseAcrossGamesUntilAKeyIsPressed)
 {
     Game game;
-    game.Piece(kT);                          // columns 4..6
+    // Columns 4..6, centre x 401; on the level screen too.
+    game.Piece(kT);
+    game->MouseMove(401 - 14, 100);
+    game.Tick();
+    EXPECT_EQ(game->mPiece.GetBounds().minColumn, 4) << "within half a cell";
+    game->MouseMove(401 - 15, 100);
+    game.Tick();
+    EXPECT_EQ(game->mPiece.GetBounds().minColumn, 3);
     game->MouseMove(247 + 28 * 9 + 14, 100); // middle of column 9
-    game.Tick();                             // also on the level screen
+    game.Tick();
     EXPECT_EQ(game->mPiece.GetBounds().minColumn, 8);
     game->MouseMove(0, 100);
     game.Tick();

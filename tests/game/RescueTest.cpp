@@ -4,6 +4,8 @@
 #include <set>
 #include <utility>
 
+#include "framework/MTRand.h"
+
 #include "tests/game/RulesSupport.h"
 
 using Quill::GameField;
@@ -45,7 +47,9 @@ TEST(RescueTest, FullRowsScoreTheWorkedExamples)
         int rows;
         int score;
     };
-    for (const Case& c : {Case{1, 1, 1, 22}, Case{1, 1, 2, 46}, Case{9, 4, 1, 143}}) {
+    // Level factors 1, 2, 3 from levels 1, 4, 9; count bonus 2 from the 21st mark, 3 from the 31st.
+    for (const Case& c : {Case{1, 1, 1, 22}, Case{1, 1, 2, 46}, Case{9, 4, 1, 143}, Case{3, 1, 1, 22},
+                          Case{4, 1, 1, 33}, Case{8, 1, 1, 33}, Case{1, 1, 3, 20 * 2 + 10 * 3 + 3 * 4}}) {
         Game game;
         game.Play();
         game->mLevel = c.level;
@@ -53,6 +57,11 @@ TEST(RescueTest, FullRowsScoreTheWorkedExamples)
         if (c.rows == 1) {
             game.FillRow(16, {4, 5, 6, 7});
             game.Piece(kI);
+        } else if (c.rows == 3) {
+            for (int row : {14, 15, 16})
+                game.FillRow(row, {6});
+            game.Piece(kI);
+            ASSERT_TRUE(game->mPiece.Rotate(true)); // upright in column 6
         } else {
             game.FillRow(15, {4, 5});
             game.FillRow(16, {4, 5});
@@ -65,7 +74,11 @@ TEST(RescueTest, FullRowsScoreTheWorkedExamples)
         EXPECT_EQ(game.app.Count(QuillTest::kRemove), 1) << "one rescue sound per batch";
         game.Tick(81);
         EXPECT_EQ(game->mMarkedCount, 0);
-        EXPECT_EQ(game->mCages, GameField::Grid{}) << "the rows are gone";
+        int left = 0;
+        for (const auto& row : game->mCages)
+            for (int cage : row)
+                left += cage != 0 ? 1 : 0;
+        EXPECT_EQ(left, c.rows == 3 ? 1 : 0) << "the rows are gone, the upright piece's top dropped";
     }
 }
 
@@ -131,10 +144,12 @@ TEST(RescueTest, EachBonusMarksItsPattern)
         }
     }
 
-    // Yellow marks column by column: the 21st and 22nd marks are (16,10), (15,10).
+    // Yellow marks column by column, the bottom cell first: after one earlier
+    // mark, (15,9) is the 21st mark and (16,10) the 22nd, both with bonus 2.
     Game game;
     game.Play();
-    game->mCages[15][10] = game->mCages[16][10] = game->mPets[15][10] = game->mPets[16][10] = 1;
+    game->MarkCell(0, 0);
+    game->mCages[15][9] = game->mCages[16][10] = game->mPets[15][9] = game->mPets[16][10] = 1;
     game.Piece(kT);
     ASSERT_TRUE(game->mPiece.Move(0, 8));
     game.LandWithBonus(3);
@@ -193,10 +208,21 @@ TEST(RescueTest, ComboBarFillsInNineLandingsLocksAtTheSixthAndDecays)
             landing();
         EXPECT_EQ(game->mBar, 160);
         EXPECT_EQ(game->mMultiplier, 1 + fill);
+        game.ClearWell();
+        game.Piece(kT);
         game.app.particles.clear();
-        landing();
+        Quill::SeedRand(77 + fill);
+        Quill::MTRand ref(77 + fill);
+        game->KeyDown(kSpace);
         EXPECT_EQ(game->mMultiplier, 2 + fill);
         EXPECT_EQ(game->mDecayInterval, decay[fill]);
+        // Draws: the trail (three a sparkle), the next piece (a cage, four pets),
+        // the next shape, then the burst from the multiplier display.
+        const std::size_t trail = game.app.particles.size() - 48;
+        for (std::size_t i = 0; i < trail * 3 + 5; ++i)
+            ref.Next();
+        EXPECT_EQ(game->mNextFigure, ref.Next() % 7);
+        EXPECT_EQ(game.app.particles[trail].mX, 186 + ref.Next() % 18);
         int burst = 0;
         for (const Quill::Particle& p : game.app.particles)
             burst += p.mColor == Quill::Color(255, 255, 255, 16) ? 1 : 0;
