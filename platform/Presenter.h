@@ -29,8 +29,9 @@ class Presenter {
 public:
     virtual ~Presenter() = default;
 
-    // Uploads the dirty part of the picture (all of it when dirty is empty)
-    // and presents. pixels holds the whole picture as 0xAARRGGBB words (the
+    // Uploads the dirty part of the picture (all of it when dirty is
+    // nullopt, nothing when it is an empty rectangle: the picture uploaded
+    // before is shown again) and presents. pixels holds the whole picture as 0xAARRGGBB words (the
     // alpha byte is ignored), rows strideInPixels apart. False when
     // presenting failed or the display was lost: make a new presenter.
     [[nodiscard]] virtual bool Present(std::span<const std::uint32_t> pixels, int strideInPixels,

@@ -167,6 +167,12 @@ TEST_F(FakeBackendTest, PresenterShowsOnlyWhatWasUploadedAndFailsWhenScripted)
     EXPECT_EQ(presenter->ShownAt(1, 0), 0xFF000001u);
     EXPECT_EQ(presenter->ShownAt(1, 1), 0xFFFFFFFFu);
     EXPECT_EQ(presenter->GetPresentCount(), 2);
+    // An empty dirty rectangle shows the last upload again.
+    for (std::uint32_t& p : pixels)
+        p = 0xFF123456u;
+    ASSERT_TRUE(presenter->Present(pixels, 5, Rectangle{}));
+    EXPECT_EQ(presenter->ShownAt(1, 1), 0xFFFFFFFFu);
+    EXPECT_EQ(presenter->ShownAt(0, 0), 0xFF000000u);
 
     // Too few pixels for the stride is refused, not read past.
     EXPECT_FALSE(presenter->Present(std::span(pixels).first(13), 5, std::nullopt));

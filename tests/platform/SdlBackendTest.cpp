@@ -156,6 +156,14 @@ TEST_F(SdlBackendTest, PresentsTheDirtyPartOfThePicture)
     EXPECT_EQ(shown[59 * 800 + 39] & 0xFFFFFFu, 0x00FF00u);
     EXPECT_EQ(shown[60 * 800 + 39] & 0xFFFFFFu, 0x102030u);
     EXPECT_EQ(shown[20 * 800 + 40] & 0xFFFFFFu, 0x102030u);
+    // An empty dirty rectangle uploads nothing and shows the picture again.
+    std::fill(picture.begin(), picture.end(), 0xFFABCDEFu);
+    ASSERT_TRUE(presenter.Present(picture, 800, Rectangle{}));
+    shown = ReadBack(*window, width, height);
+    ASSERT_EQ(shown.size(), 800u * 600u);
+    EXPECT_EQ(shown[20 * 800 + 10] & 0xFFFFFFu, 0x00FF00u);
+    EXPECT_EQ(shown[60 * 800 + 39] & 0xFFFFFFu, 0x102030u);
+    std::fill(picture.begin(), picture.end(), 0xFF00FF00u);
     // A dirty rectangle reaching outside the picture is clipped to it.
     ASSERT_TRUE(presenter.Present(picture, 800, Rectangle{-100, 590, 5000, 5000}));
     shown = ReadBack(*window, width, height);
