@@ -230,8 +230,10 @@ void QuillAppBase::Init()
         std::filesystem::current_path(exeDir, error);
     }
 
-    (void)Platform::CrashHandler::Install(ProductDataFolder(mRegKey, mProdName) / "crash.txt",
-                                          [this] { return GetCrashInfo(); });
+    // Installed once per process: the text comes from whichever application is current.
+    (void)Platform::CrashHandler::Install(ProductDataFolder(mRegKey, mProdName) / "crash.txt", [] {
+        return gQuillAppBase != nullptr ? gQuillAppBase->GetCrashInfo() : std::string();
+    });
 
     mRandSeed = GetTickCount();
     SeedRand(mRandSeed);

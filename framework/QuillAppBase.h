@@ -449,6 +449,8 @@ public:
     std::string mPendingURL;
     bool mShutdownOnURLOpen = false;
     std::uint32_t mURLOpenTick = 0;
+    // The main loop has started (timer ticks and paint messages are acted on).
+    bool mLoopStarted = false;
     // Demo recording and playback.
     bool mRecording = false;
     bool mPlayingDemo = false;
@@ -508,8 +510,6 @@ private:
     // Removes and deletes every dialog at once.
     void DeleteAllDialogs();
 
-    // Whether the loop has started (timer ticks, paints).
-    bool mLoopStarted = false;
     // mLastTime holds a reading (the first UpdateTimeAcc only takes one).
     bool mTimeAccStarted = false;
     // The platform made by the application has no display system.

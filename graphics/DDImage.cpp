@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphics/DDInterface.h"
+#include "graphics/ImageRegistry.h"
+
 namespace Quill {
 
 namespace {
@@ -22,7 +25,10 @@ private:
 
 } // namespace
 
-DDImage::DDImage(DDInterface* ddInterface) : mDDInterface(ddInterface) {}
+DDImage::DDImage(DDInterface* ddInterface)
+    : MemoryImage(ddInterface != nullptr ? &ddInterface->GetRegistry() : ImageRegistry::Installed()),
+      mDDInterface(ddInterface)
+{}
 
 DDImage::~DDImage() = default;
 

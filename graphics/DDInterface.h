@@ -77,6 +77,8 @@ public:
 
     // The lock guarding the screen and the set of live images.
     [[nodiscard]] std::recursive_mutex& GetLock() const;
+    // The set of live images this display's images join.
+    [[nodiscard]] ImageRegistry& GetRegistry() const { return mRegistry; }
 
     // The cursor picture (not owned; none: the desktop's own pointers are in
     // use). The desktop draws the picture over the window at the pointer, with

@@ -1,0 +1,8 @@
+# The application base: main loop timing, window messages and input routing,
+# the display layer, settings values and the command line, on the fake
+# platform and on the real SDL one with its headless drivers.
+quill_test(NAME app_tests LABELS app
+    SOURCES ${QUILL_TEST_DIR}/AppTestSupport.cpp ${QUILL_TEST_DIR}/AppLoopTest.cpp
+            ${QUILL_TEST_DIR}/AppMessagesTest.cpp ${QUILL_TEST_DIR}/AppDisplayTest.cpp
+            ${QUILL_TEST_DIR}/AppSettingsTest.cpp ${QUILL_TEST_DIR}/AppSdlTest.cpp
+    LIBS framework)
