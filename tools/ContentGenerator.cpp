@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "platform/Files.h"

@@ -81,9 +81,19 @@ double Synth::Triangle(double phase)
 
 double Synth::SoftSaw(double phase, int harmonics)
 {
+    // sin(h x) by the recurrence sin((h + 1) x) = 2 cos x sin(h x) - sin((h - 1) x):
+    // one sine and one cosine per sample instead of one sine per harmonic.
+    const double x = kTwoPi * (phase - std::floor(phase));
+    const double twoCos = 2.0 * std::cos(x);
+    double previous = 0.0;
+    double current = std::sin(x);
     double v = 0.0;
-    for (int h = 1; h <= harmonics; ++h)
-        v += std::sin(kTwoPi * phase * h) / h;
+    for (int h = 1; h <= harmonics; ++h) {
+        v += current / h;
+        const double next = twoCos * current - previous;
+        previous = current;
+        current = next;
+    }
     return v * 0.55;
 }
 
