@@ -350,7 +350,9 @@ std::optional<Image> GIFDecoder::Decode()
             return std::nullopt;
         if (introducer == kImageSeparator)
             return ReadImage();
-        if (introducer != kExtensionIntroducer || !ReadExtension())
+        // A trailer before any image means there is no picture; anything but
+        // an extension here is damage.
+        if (introducer == kTrailer || introducer != kExtensionIntroducer || !ReadExtension())
             return std::nullopt;
     }
 }
