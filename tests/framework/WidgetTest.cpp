@@ -8,9 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/QuillAppBase.h"
 #include "framework/WidgetManager.h"
 #include "graphics/Font.h"
 #include "graphics/MemoryImage.h"
+#include "platform/FakeBackend.h"
 #include "tests/framework/WidgetProbe.h"
 
 namespace {
@@ -129,6 +131,33 @@ TEST(WidgetTest, OverlayLayerSwitchesAndVisibilityAreRecordedOnlyOnChange)
     w.SetVisible(false);
     EXPECT_FALSE(w.mVisible);
     EXPECT_TRUE(w.mDirty);
+}
+
+TEST(WidgetTest, HandCursorFollowsHoverOnlyForFingerWidgets)
+{
+    Quill::Platform::FakeBackend platform;
+    Quill::QuillAppBase app(&platform);
+    Quill::WidgetManager manager(&app);
+    ProbeWidget finger("F", nullptr, 0, 0, 10, 10);
+    finger.mDoFinger = true;
+    ProbeWidget plain("P", nullptr, 20, 0, 10, 10);
+    manager.AddWidget(&finger);
+    manager.AddWidget(&plain);
+
+    manager.MouseMove(5, 5);
+    EXPECT_EQ(app.mCursorNum, Quill::CURSOR_HAND);
+    manager.MouseMove(6, 6);
+    EXPECT_EQ(app.mCursorNum, Quill::CURSOR_HAND);
+    manager.MouseMove(25, 5);
+    EXPECT_EQ(app.mCursorNum, Quill::CURSOR_POINTER);
+    // A widget without the finger leaves the cursor alone.
+    app.mCursorNum = Quill::CURSOR_TEXT;
+    manager.MouseMove(26, 5);
+    manager.MouseExit(26, 5);
+    EXPECT_EQ(app.mCursorNum, Quill::CURSOR_TEXT);
+    manager.MouseMove(5, 5);
+    manager.RemoveWidget(&finger);
+    EXPECT_EQ(app.mCursorNum, Quill::CURSOR_POINTER);
 }
 
 TEST(WidgetTest, NumberOfDecimalDigits)
