@@ -76,24 +76,6 @@ TEST(WidgetTest, ColourTableGrowsWithOpaqueBlackAndMarksDirty)
     EXPECT_EQ(w.mColors, (std::vector<Color>{Color(1, 2, 3, 128)}));
 }
 
-TEST(WidgetTest, GeometryUsesHalfOpenRectanglesAndInsets)
-{
-    ProbeWidget a("A", nullptr, 10, 20, 30, 40);
-    EXPECT_TRUE(a.Contains(10, 20));
-    EXPECT_TRUE(a.Contains(39, 59));
-    EXPECT_FALSE(a.Contains(40, 59));
-    EXPECT_FALSE(a.Contains(39, 60));
-    EXPECT_FALSE(a.Contains(9, 20));
-    a.mMouseInsets = Quill::Insets(1, 2, 3, 4);
-    EXPECT_EQ(a.GetInsetRect(), Rect(11, 22, 26, 34));
-
-    ProbeWidget touching("T", nullptr, 40, 20, 10, 10);
-    ProbeWidget overlapping("O", nullptr, 39, 59, 10, 10);
-    EXPECT_FALSE(a.Intersects(&touching));
-    EXPECT_TRUE(a.Intersects(&overlapping));
-    EXPECT_TRUE(overlapping.Intersects(&a));
-}
-
 TEST(WidgetTest, DisablingDropsHoverCaptureFocusAndModality)
 {
     Log log;
@@ -115,22 +97,6 @@ TEST(WidgetTest, DisablingDropsHoverCaptureFocusAndModality)
     log.clear();
     w.SetDisabled(true);
     EXPECT_TRUE(log.empty());
-}
-
-TEST(WidgetTest, OverlayLayerSwitchesAndVisibilityAreRecordedOnlyOnChange)
-{
-    ProbeWidget w("W", nullptr, 0, 0, 10, 10);
-    w.mDirty = false;
-    w.SetOverlayLayer(false);
-    w.SetVisible(true);
-    EXPECT_FALSE(w.mDirty);
-    w.SetOverlayLayer(true);
-    EXPECT_TRUE(w.mOverlayLayer);
-    EXPECT_TRUE(w.mDirty);
-    w.mDirty = false;
-    w.SetVisible(false);
-    EXPECT_FALSE(w.mVisible);
-    EXPECT_TRUE(w.mDirty);
 }
 
 TEST(WidgetTest, HandCursorFollowsHoverOnlyForFingerWidgets)
@@ -220,10 +186,8 @@ TEST_F(NumberStripTest, DigitsAreCutFromTheStripMostSignificantFirst)
     // Nothing outside the glyph rows.
     EXPECT_EQ(mScreen.GetPixel(5, 0), Color::Black.ToInt());
     EXPECT_EQ(mScreen.GetPixel(5, 3), Color::Black.ToInt());
-}
 
-TEST_F(NumberStripTest, ZeroDrawsOneDigitAndNegativeNumbersTheirMagnitude)
-{
+    // Zero draws one digit; negative numbers draw their magnitude.
     mWidget.WriteNumberFromStrip(*mGraphics, 0, 0, 1, &mStrip, 0);
     EXPECT_EQ(Row(0, 4), (std::vector<int>{0, 0, 0, -1}));
     mWidget.WriteNumberFromStrip(*mGraphics, -52, 10, 1, &mStrip, 0);
