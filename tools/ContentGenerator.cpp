@@ -205,7 +205,8 @@ bool ContentGenerator::MakeReview()
     const ReviewSheets review(mFolders.data, *mTextFace, *mFonts[0], *mFonts[1], *mFonts[2], *mFonts[3]);
     if (!review.ContactSheet(mFolders.review / "contact_sheet.png") ||
         !review.TitleScreen(mFolders.review / "mock_title.png") ||
-        !review.GameScreen(mFolders.review / "mock_game.png"))
+        !review.GameScreen(mFolders.review / "mock_game.png") ||
+        !review.DialogScreen(mFolders.review / "mock_dialogs.png"))
         return Failed("cannot write the review pictures in " + mFolders.review.string());
     return true;
 }

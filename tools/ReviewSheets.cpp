@@ -64,6 +64,39 @@ void FillRect(const Canvas& target, int x, int y, int w, int h, int r, int g, in
     cairo_new_path(target.Cr());
 }
 
+// A nine-part picture drawn as the game's box drawing does: corners as they
+// are, edges and centre tiled (never stretched).
+void DrawBox(const Canvas& target, const Canvas& image, int x, int y, int w, int h)
+{
+    const int cw = image.Width() / 3;
+    const int ch = image.Height() / 3;
+    const int mw = image.Width() - 2 * cw;
+    const int mh = image.Height() - 2 * ch;
+    cairo_t* cr = target.Cr();
+    auto piece = [&](int sx, int sy, int sw, int sh, int dx, int dy, int clipX, int clipY, int clipW,
+                     int clipH) {
+        cairo_save(cr);
+        cairo_rectangle(cr, clipX, clipY, clipW, clipH);
+        cairo_clip(cr);
+        target.PaintPart(image, sx, sy, sw, sh, dx, dy);
+        cairo_restore(cr);
+    };
+    for (int ty = 0; ty * mh < h - 2 * ch; ++ty) {
+        for (int tx = 0; tx * mw < w - 2 * cw; ++tx)
+            piece(cw, ch, mw, mh, x + cw + tx * mw, y + ch + ty * mh, x + cw, y + ch, w - 2 * cw, h - 2 * ch);
+        piece(0, ch, cw, mh, x, y + ch + ty * mh, x, y + ch, w, h - 2 * ch);
+        piece(cw + mw, ch, cw, mh, x + w - cw, y + ch + ty * mh, x, y + ch, w, h - 2 * ch);
+    }
+    for (int tx = 0; tx * mw < w - 2 * cw; ++tx) {
+        piece(cw, 0, mw, ch, x + cw + tx * mw, y, x + cw, y, w - 2 * cw, h);
+        piece(cw, ch + mh, mw, ch, x + cw + tx * mw, y + h - ch, x + cw, y, w - 2 * cw, h);
+    }
+    target.PaintPart(image, 0, 0, cw, ch, x, y);
+    target.PaintPart(image, cw + mw, 0, cw, ch, x + w - cw, y);
+    target.PaintPart(image, 0, ch + mh, cw, ch, x, y + h - ch);
+    target.PaintPart(image, cw + mw, ch + mh, cw, ch, x + w - cw, y + h - ch);
+}
+
 } // namespace
 
 ReviewSheets::ReviewSheets(std::filesystem::path dataFolder, const TypeFace& labelFace, const BakedFont& big,
@@ -262,6 +295,85 @@ bool ReviewSheets::GameScreen(const std::filesystem::path& file) const
     const int n = 3;
     for (const auto& p : next)
         screen.Paint(cell, 679 - (n * kCell) / 2 + kCell * p[1], 206 - (n * kCell) / 2 + kCell * p[0]);
+    return screen.SavePng(file);
+}
+
+bool ReviewSheets::DialogScreen(const std::filesystem::path& file) const
+{
+    const std::filesystem::path images = mData / "images";
+    const Canvas dialog(images / "dialog.png");
+    const Canvas button(images / "dialogbtn.png");
+    const Canvas track(images / "slidertrack.png");
+    const Canvas thumb(images / "sliderthumb.png");
+    const Canvas checkbox(images / "checkbox.png");
+    Canvas screen(800, 600);
+    screen.Paint(Canvas(images / "menubgr.png"), 0, 0);
+    FillRect(screen, 0, 0, 800, 600, 0, 0, 0, 60);
+
+    // The options dialog, 300 x 392, centred; insets 23, 20, 23, 20.
+    const int dx = 40;
+    const int dy = 104;
+    const int dw = 300;
+    const int dh = 392;
+    DrawBox(screen, dialog, dx, dy, dw, dh);
+    mMedium.Draw(screen, "Game Options", dx, dy + 20 + mMedium.Ascent(), Hex(0xffffff), dw, 0);
+    const int sliderX = dx + 23;
+    const int sliderW = dw - 46;
+    const int sliderH = track.Height();
+    const int cel = track.Width() / 3;
+    const double values[] = {0.75, 0.25};
+    int sliderY = dy + 80;
+    int bottom = 0;
+    for (int s = 0; s < 2; ++s) {
+        mSmall.Draw(screen, s == 0 ? "Music volume:" : "Sound volume:", sliderX, sliderY - sliderH + 16,
+                    Hex(0xffffff));
+        screen.PaintPart(track, 0, 0, cel, sliderH, sliderX, sliderY);
+        for (int x = sliderX + cel; x < sliderX + sliderW - cel; x += cel)
+            screen.PaintPart(track, cel, 0, std::min(cel, sliderX + sliderW - cel - x), sliderH, x, sliderY);
+        screen.PaintPart(track, 2 * cel, 0, cel, sliderH, sliderX + sliderW - cel, sliderY);
+        screen.Paint(thumb, sliderX + static_cast<int>(values[s] * (sliderW - thumb.Width())),
+                     sliderY + (sliderH - thumb.Height()) / 2);
+        bottom = sliderY + sliderH;
+        sliderY = bottom + 32;
+    }
+    const char* labels[] = {"Instant drop by click", "Increased start speed", "Drop by double click",
+                            "Fullscreen"};
+    const int box = checkbox.Width() / 2;
+    int boxY = bottom + 20;
+    for (int i = 0; i < 4; ++i) {
+        screen.PaintPart(checkbox, i % 2 == 0 ? box : 0, 0, box, checkbox.Height(), sliderX + 4, boxY);
+        mSmall.Draw(screen, labels[i], sliderX + 4 + 32, boxY + checkbox.Height() - 4, Hex(0xffffff));
+        bottom = boxY + checkbox.Height();
+        boxY = bottom + 10;
+    }
+    const int creditsY = bottom + 20;
+    DrawBox(screen, button, sliderX, creditsY, sliderW, button.Height());
+    auto buttonLabel = [&](const std::string& text, int x, int y, int w) {
+        const int baseline = y + (button.Height() - mSmall.Ascent() / 6 - 1 + mSmall.Ascent()) / 2;
+        mSmall.Draw(screen, text, x, baseline, Hex(0xffffff), w, 0);
+    };
+    buttonLabel("Credits", sliderX, creditsY, sliderW);
+    const int closeY = dy + dh - 20 - button.Height();
+    DrawBox(screen, button, sliderX, closeY, sliderW, button.Height());
+    buttonLabel("CLOSE", sliderX, closeY, sliderW);
+
+    // A framework message dialog as the game's dialog factory makes it: black
+    // header in fontSmall, black lines in fontTiny, 30 pixels between them,
+    // 300 x 250 (shown beside the options dialog instead of at (100, 100)).
+    const int mx = 440;
+    const int my = 150;
+    DrawBox(screen, dialog, mx, my, 300, 250);
+    int y = my + 24 + mSmall.Ascent();
+    mSmall.Draw(screen, "No Windowed Mode", mx, y, Hex(0x000000), 300, 0);
+    y += mSmall.CellHeight() - mSmall.Padding() - mSmall.Ascent() + 30 + mTiny.Ascent();
+    const char* lines[] = {"Windowed mode is only available if your",
+                           "desktop is running in either 16 bit or", "32 bit color mode, which it is not."};
+    for (const char* line : lines) {
+        mTiny.Draw(screen, line, mx + 26, y, Hex(0x000000));
+        y += mTiny.CellHeight() - mTiny.Padding();
+    }
+    DrawBox(screen, button, mx + 24, my + 250 - 24 - button.Height(), 252, button.Height());
+    buttonLabel("OK", mx + 24, my + 250 - 24 - button.Height(), 252);
     return screen.SavePng(file);
 }
 

@@ -20,6 +20,9 @@ public:
     [[nodiscard]] bool ContactSheet(const std::filesystem::path& file) const;
     [[nodiscard]] bool TitleScreen(const std::filesystem::path& file) const;
     [[nodiscard]] bool GameScreen(const std::filesystem::path& file) const;
+    // The options dialog over the title screen, and a black-text message
+    // dialog, as the dialog and control classes lay them out.
+    [[nodiscard]] bool DialogScreen(const std::filesystem::path& file) const;
 
 private:
     std::filesystem::path mData;

@@ -229,16 +229,16 @@ Canvas SpriteArt::DialogButton() const
     // Used at its own height only, so the gradient runs top to bottom; it is
     // flat from left to right where it is tiled.
     constexpr int kW = 60;
-    constexpr int kH = 36;
+    constexpr int kH = 30;
     Canvas c(kW, kH);
     cairo_t* cr = c.Cr();
-    c.RoundedRect(1.0, 1.0, kW - 2.0, kH - 2.0, 11.0);
+    c.RoundedRect(1.0, 1.0, kW - 2.0, kH - 2.0, 9.0);
     c.Fill(Palette::Ink());
     cairo_new_path(cr);
-    c.RoundedRect(2.5, 2.5, kW - 5.0, kH - 6.0, 9.5);
+    c.RoundedRect(2.5, 2.5, kW - 5.0, kH - 6.0, 7.5);
     c.FillVertical(2.5, Hex(0xff8fbf), kH - 3.5, Palette::Berry());
     cairo_new_path(cr);
-    c.RoundedRect(6.0, 4.5, kW - 12.0, 8.0, 4.0);
+    c.RoundedRect(6.0, 4.0, kW - 12.0, 6.5, 3.25);
     c.Fill({1.0, 1.0, 1.0, 0.28});
     cairo_new_path(cr);
     return c;
@@ -246,20 +246,20 @@ Canvas SpriteArt::DialogButton() const
 
 Canvas SpriteArt::Checkbox() const
 {
-    constexpr int kSide = 24;
+    constexpr int kSide = 20;
     Canvas c(kSide * 2, kSide);
     cairo_t* cr = c.Cr();
     for (int frame = 0; frame < 2; ++frame) {
         const double x = frame * kSide;
         cairo_new_path(cr);
-        c.RoundedRect(x + 1.5, 1.5, kSide - 3.0, kSide - 3.0, 6.0);
+        c.RoundedRect(x + 1.5, 1.5, kSide - 3.0, kSide - 3.0, 5.0);
         c.FillVertical(1.5, Hex(0xfffdf8), kSide - 1.5, Hex(0xf3e2f0));
         c.Stroke(Palette::Ink(), 2.0);
         if (frame == 1) {
             cairo_new_path(cr);
-            cairo_move_to(cr, x + 6.0, 12.5);
-            cairo_line_to(cr, x + 10.5, 17.0);
-            cairo_line_to(cr, x + 18.5, 6.5);
+            cairo_move_to(cr, x + 5.0, 10.5);
+            cairo_line_to(cr, x + 8.8, 14.2);
+            cairo_line_to(cr, x + 15.5, 5.5);
             cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
             cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
             c.Stroke(Palette::BerryDark(), 3.6);
@@ -274,16 +274,16 @@ Canvas SpriteArt::SliderTrack() const
 {
     // Three 20-pixel cels: left end, a middle that tiles, right end.
     constexpr int kCel = 20;
-    constexpr int kH = 24;
+    constexpr int kH = 20;
     Canvas c(kCel * 3, kH);
     cairo_t* cr = c.Cr();
-    c.RoundedRect(2.0, 7.0, kCel * 3 - 4.0, 10.0, 5.0);
+    c.RoundedRect(2.0, 5.0, kCel * 3 - 4.0, 10.0, 5.0);
     c.Fill(Palette::Ink());
     cairo_new_path(cr);
-    c.RoundedRect(3.5, 8.5, kCel * 3 - 7.0, 7.0, 3.5);
-    c.FillVertical(8.5, Hex(0x3b2350), 15.5, Palette::PanelDark());
+    c.RoundedRect(3.5, 6.5, kCel * 3 - 7.0, 7.0, 3.5);
+    c.FillVertical(6.5, Hex(0x3b2350), 13.5, Palette::PanelDark());
     cairo_new_path(cr);
-    cairo_rectangle(cr, 5.0, 14.0, kCel * 3 - 10.0, 1.0);
+    cairo_rectangle(cr, 5.0, 12.0, kCel * 3 - 10.0, 1.0);
     c.Fill({1.0, 1.0, 1.0, 0.25});
     cairo_new_path(cr);
     return c;
@@ -291,14 +291,14 @@ Canvas SpriteArt::SliderTrack() const
 
 Canvas SpriteArt::SliderThumb() const
 {
-    constexpr int kSide = 24;
+    constexpr int kSide = 20;
     Canvas c(kSide, kSide);
     cairo_t* cr = c.Cr();
-    cairo_arc(cr, 12.0, 12.0, 10.5, 0.0, 2.0 * M_PI);
-    c.FillRadial(9.0, 8.0, 14.0, Hex(0xfff6fb), Hex(0xff9cc6));
+    cairo_arc(cr, 10.0, 10.0, 8.6, 0.0, 2.0 * M_PI);
+    c.FillRadial(7.5, 6.5, 12.0, Hex(0xfff6fb), Hex(0xff9cc6));
     c.Stroke(Palette::Ink(), 2.0);
     cairo_new_path(cr);
-    cairo_arc(cr, 12.0, 12.0, 4.0, 0.0, 2.0 * M_PI);
+    cairo_arc(cr, 10.0, 10.0, 3.2, 0.0, 2.0 * M_PI);
     c.Fill(Palette::Berry());
     cairo_new_path(cr);
     return c;

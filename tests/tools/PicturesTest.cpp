@@ -425,4 +425,24 @@ TEST(PicturesTest, PanelTroughsAndButtonsMatchTheirPlaces)
             }
 }
 
+TEST(PicturesTest, OptionsDialogLayoutFromThePictureSizesFitsTheDialog)
+{
+    // The options dialog (300 x 392, insets 23/20) lays its controls out from
+    // the sizes of these pictures; the "Credits" button must end above the
+    // footer button, with the check box labels beside their boxes.
+    const int track = Get("imageSliderTrack").picture.height;
+    const int box = Get("imageCheckbox").picture.height;
+    const int button = Get("imageDialogBtn").picture.height;
+    const int musicTop = 80;
+    const int soundTop = musicTop + track + 32;
+    const int firstBox = soundTop + track + 20;
+    const int lastBoxBottom = firstBox + 4 * box + 3 * 10;
+    const int creditsBottom = lastBoxBottom + 20 + button;
+    const int footerTop = 392 - 20 - button;
+    EXPECT_LE(creditsBottom + 4, footerTop);
+    EXPECT_LE(Get("imageCheckbox").picture.width / 2, 28) << "label starts 32 pixels right of a box";
+    // The volume labels stand above their sliders (baseline at top - height + 16).
+    EXPECT_LE(16 - track, 0);
+}
+
 } // namespace
