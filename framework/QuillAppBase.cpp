@@ -262,6 +262,7 @@ void QuillAppBase::Init()
     }
 
     MakeWindow();
+    // A played demo's start record (windowed flag, refresh rate) is read here once demos exist.
 
     if (!mSoundManager)
         mSoundManager = CreateSoundManager();
@@ -574,6 +575,7 @@ bool QuillAppBase::RunMessageLoop(int dialogId)
             for (std::uint32_t word : mSingleInstanceLock->PollNotifications())
                 HandleNotify(word);
         }
+        // Demo playback replays its due records here (ProcessDemo) once it exists.
         ProcessDeferredMessages();
         if (dialogId != -1 && !IsDialogPending(dialogId))
             break;
@@ -839,6 +841,7 @@ void QuillAppBase::SafeDeleteWidget(Widget* widget)
 
 void QuillAppBase::CursorThreadProc()
 {
+    (void)mPlatform->SetCurrentThreadPriority(Platform::ThreadPriority::AboveNormal);
     Platform::Clock& clock = mPlatform->GetClock();
     while (!mShutdown) {
         clock.Sleep(kCursorPollMs);

@@ -185,7 +185,7 @@ void QuillAppBase::ProcessDeferredMessage(const Platform::WindowMessage& message
             URLOpenSucceeded(mPendingURL);
         return;
     case MessageKind::Timer:
-        if (mLoopStarted && !mHidden)
+        if (message.mTimerId == kTimerId && mLoopStarted && !mHidden)
             ProcessTimerTick();
         return;
     case MessageKind::MouseWheel:

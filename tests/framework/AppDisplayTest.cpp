@@ -7,6 +7,8 @@
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageRegistry.h"
+#include "graphics/MemoryImage.h"
+#include "platform/SettingsStore.h"
 #include "tests/framework/AppTestSupport.h"
 
 namespace QuillTest {
@@ -83,6 +85,16 @@ TEST_F(DisplayLayerTest, PresentsUploadOnlyWhatChanged)
     g.FillRect(310, 190, 50, 50);
     ASSERT_TRUE(mDisplay.Redraw());
     EXPECT_EQ(presenter->GetLastDirty(), (Quill::Platform::Rectangle{310, 190, 10, 10}));
+
+    // A blit counts the area it covers.
+    Quill::MemoryImage sprite;
+    sprite.Create(6, 5);
+    std::fill(sprite.GetBits(), sprite.GetBits() + 30, 0xFFFFFF00u);
+    sprite.BitsChanged();
+    g.DrawImage(&sprite, 200, 20);
+    ASSERT_TRUE(mDisplay.Redraw());
+    EXPECT_EQ(presenter->GetLastDirty(), (Quill::Platform::Rectangle{200, 20, 6, 5}));
+    EXPECT_EQ(presenter->ShownAt(205, 24), 0xFFFFFF00u);
 
     // A change through the raw pixels counts the whole screen.
     screen->GetBits()[0] = 0xFFFFFFFFu;
@@ -200,6 +212,49 @@ TEST_F(AppDisplayTest, AcceleratedSettingIsUsedWhenItWorks)
     app.Set3D(false, true);
     EXPECT_FALSE(Presenter()->GetConfig().mAccelerated);
     EXPECT_TRUE(app.m3DChanged);
+}
+
+TEST_F(AppDisplayTest, HardwareAccelerationQuestionsAtExit)
+{
+    auto stored = [this]() -> std::optional<int> {
+        auto value = Quill::Platform::SettingsStore(mRegKey).Read("Is3D");
+        if (!value)
+            return std::nullopt;
+        return Quill::Platform::DecodeRegistryInteger(value->type, value->data);
+    };
+    // Switched on during the run and healthy: the choice is stored without a question.
+    TestApp& first = StartApp();
+    first.Set3D(true, true);
+    ASSERT_TRUE(first.Is3D());
+    mApp.reset();
+    EXPECT_TRUE(mPlatform.GetMessageBoxes().empty());
+    EXPECT_EQ(stored(), 1);
+
+    // Switched on, then the accelerated path failed (a lost display): the user is asked; no keeps nothing.
+    ASSERT_TRUE(Quill::Platform::SettingsStore(mRegKey).Erase("Is3D"));
+    TestApp& second = StartApp();
+    second.mCaptionPrefix = "Mewbloom";
+    second.Set3D(true, true);
+    second.m3DFailed = true;
+    mPlatform.QueueMessageBoxAnswer(Quill::Platform::MessageBoxAnswer::No);
+    mApp.reset();
+    ASSERT_EQ(mPlatform.GetMessageBoxes().size(), 1u);
+    EXPECT_EQ(mPlatform.GetMessageBoxes()[0].mTitle, "Mewbloom Hardware Acceleration Confirmation");
+    EXPECT_EQ(mPlatform.GetMessageBoxes()[0].mButtons, Quill::Platform::MessageBoxButtons::YesNo);
+    EXPECT_EQ(stored(), std::nullopt);
+
+    // A stored choice and a failure during the run: asked whether to keep it; no stores 0.
+    ASSERT_TRUE(Quill::Platform::SettingsStore(mRegKey).Write("Is3D", Quill::Platform::RegType::DWord,
+                                                              Quill::Platform::EncodeRegistryInteger(1)));
+    TestApp& third = StartApp();
+    ASSERT_TRUE(third.Is3D());
+    third.m3DFailed = true;
+    mPlatform.QueueMessageBoxAnswer(Quill::Platform::MessageBoxAnswer::No);
+    mApp.reset();
+    ASSERT_EQ(mPlatform.GetMessageBoxes().size(), 2u);
+    EXPECT_NE(mPlatform.GetMessageBoxes()[1].mText.find("may not have been working correctly"),
+              std::string::npos);
+    EXPECT_EQ(stored(), 0);
 }
 
 TEST_F(AppDisplayTest, WindowIsPlacedInsideTheWorkArea)

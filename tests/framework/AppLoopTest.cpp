@@ -280,5 +280,37 @@ TEST_F(AppLoopTest, StatisticsReportTheAverageRateWhenPaintsTookTime)
     EXPECT_EQ(*avg, "Avg FPS       = " + std::to_string(expected) + "\r\n");
 }
 
+TEST_F(AppLoopTest, NoUpdatesWhileTheScreenSaverRunsUntilInputComes)
+{
+    TestApp& app = StartApp();
+    // What Start does: the loop runs from now, with the last input now.
+    app.mLoopStarted = true;
+    app.mLastUserInputTick = app.GetTickCount();
+    mPlatform.SetScreenSaverState({true, 5, false});
+    RunFor(1500);
+    ASSERT_FALSE(app.mScreenSaverRunning);
+    // No input for longer than the timeout less two seconds: the screen saver is taken to run.
+    RunFor(3000);
+    ASSERT_TRUE(app.mScreenSaverRunning);
+    const int frozen = app.mUpdateCount;
+    const int presents = Presenter()->GetPresentCount();
+    RunFor(2000);
+    EXPECT_EQ(app.mUpdateCount, frozen);
+    EXPECT_EQ(Presenter()->GetPresentCount(), presents);
+
+    // A key press ends it at the next housekeeping pass, with a full repaint.
+    mPlatform.QueueMessage(Quill::Platform::WindowMessage::Key(Quill::Platform::MessageKind::KeyDown, 'A'));
+    RunFor(1200);
+    EXPECT_FALSE(app.mScreenSaverRunning);
+    RunFor(500);
+    EXPECT_GT(app.mUpdateCount, frozen + 40);
+
+    // A desktop without a screen saver never stops the loop.
+    mPlatform.SetScreenSaverState({false, 0, false});
+    app.mLastScreenSaverCheck = 0;
+    RunFor(20000);
+    EXPECT_FALSE(app.mScreenSaverRunning);
+}
+
 } // namespace
 } // namespace QuillTest
