@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -20,7 +21,9 @@ class RulesSimulation {
 public:
     // Every game starts from the shared generator seeded once with `seed`;
     // the player's input comes from a generator of its own.
-    explicit RulesSimulation(std::uint32_t seed) : mInput(seed ^ 0x5EEDu)
+    // With `skilledPlayers` off every game is played by random input alone.
+    explicit RulesSimulation(std::uint32_t seed, bool skilledPlayers = true)
+        : mInput(seed ^ 0x5EEDu), mSkilledPlayers(skilledPlayers)
     {
         Quill::SeedRand(seed);
         mApp.keepParticles = false;
@@ -53,26 +56,33 @@ public:
     [[nodiscard]] std::string CheckInvariants()
     {
         const Quill::GameField& f = *mField;
-        std::ostringstream error;
+        // The stream is made only when something broke: the check runs every tick.
+        std::optional<std::ostringstream> report;
+        const auto error = [&report]() -> std::ostream& {
+            if (!report)
+                report.emplace();
+            return *report;
+        };
+        // A quick pass over the well; the cells are named only when one is wrong.
         int marks = 0;
+        bool wrongCell = false;
         for (int r = 0; r < Quill::GameField::kRows; ++r) {
             for (int c = 0; c < Quill::GameField::kColumns; ++c) {
-                const int cage = f.mCages[r][c];
-                const int pet = f.mPets[r][c];
-                if (cage < 0 || cage > mApp.cageKinds || pet < 0 || pet > f.mPetsInPlay ||
-                    (cage == 0) != (pet == 0))
-                    error << "cell " << r << "," << c << " cage " << cage << " pet " << pet << "; ";
-                if (f.mMarked[r][c] != 0 && f.mMarked[r][c] != 1)
-                    error << "mark " << f.mMarked[r][c] << "; ";
+                wrongCell |= CellWrong(f, r, c);
                 marks += f.mMarked[r][c];
             }
         }
+        for (int r = 0; wrongCell && r < Quill::GameField::kRows; ++r)
+            for (int c = 0; c < Quill::GameField::kColumns; ++c)
+                if (CellWrong(f, r, c))
+                    error() << "cell " << r << "," << c << " cage " << f.mCages[r][c] << " pet "
+                            << f.mPets[r][c] << " mark " << f.mMarked[r][c] << "; ";
         if (marks != f.mMarkedCount)
-            error << "marked count " << f.mMarkedCount << " for " << marks << " marks; ";
+            error() << "marked count " << f.mMarkedCount << " for " << marks << " marks; ";
 
         const Quill::Figure& piece = f.mPiece;
         if (piece.mSize < 1 || piece.mSize > 4 || piece.mBonus < 0 || piece.mBonus > 7)
-            error << "piece size " << piece.mSize << " bonus " << piece.mBonus << "; ";
+            error() << "piece size " << piece.mSize << " bonus " << piece.mBonus << "; ";
         int cageKind = 0;
         for (int r = 0; r < 4; ++r) {
             for (int c = 0; c < 4; ++c) {
@@ -83,33 +93,33 @@ public:
                 const bool inside = row >= 0 && row < Quill::GameField::kRows && column >= 0 &&
                                     column < Quill::GameField::kColumns;
                 if (!inside && f.mState != Quill::GameField::STATE_GAME_OVER)
-                    error << "piece cell outside at " << row << "," << column << "; ";
+                    error() << "piece cell outside at " << row << "," << column << "; ";
                 if (r >= piece.mSize || c >= piece.mSize)
-                    error << "piece cell outside its matrix; ";
+                    error() << "piece cell outside its matrix; ";
                 if (cageKind == 0)
                     cageKind = piece.mCells[r][c];
                 if (piece.mCells[r][c] != cageKind || cageKind > mApp.cageKinds)
-                    error << "piece cages differ; ";
+                    error() << "piece cages differ; ";
                 if (piece.mPets[r][c] < 1 || piece.mPets[r][c] > f.mPetsInPlay)
-                    error << "piece pet " << piece.mPets[r][c] << "; ";
+                    error() << "piece pet " << piece.mPets[r][c] << "; ";
             }
         }
 
         if (f.mScore < mLastScore || f.mLevel < mLastLevel)
-            error << "score " << mLastScore << " -> " << f.mScore << ", level " << mLastLevel << " -> "
-                  << f.mLevel << "; ";
+            error() << "score " << mLastScore << " -> " << f.mScore << ", level " << mLastLevel << " -> "
+                    << f.mLevel << "; ";
         mLastScore = f.mScore;
         mLastLevel = f.mLevel;
         const int d = f.mDecayInterval;
         if (f.mBar < 0 || f.mBar > 179 || (f.mBarLocked && f.mBar != 179) || d < 5 || d > 20 ||
             (20 - d) % 3 != 0)
-            error << "bar " << f.mBar << " decay " << d << "; ";
+            error() << "bar " << f.mBar << " decay " << d << "; ";
         if (f.mMultiplier < 1 || f.mMultiplier > 9 || f.mSpeed < 12 || f.mSpeed > 90 || f.mPetsInPlay < 2 ||
             f.mPetsInPlay > 8 || f.mNextFigure < 0 || f.mNextFigure > 6 || f.mRescued < 0 ||
             f.mInputDelay < 0 || f.mInputDelay > 100 || f.mBonusCountdown < 1 || f.mBonusCountdown > 29 ||
             f.mState < 0 || f.mState > 3)
-            error << "counters out of range; ";
-        return error.str();
+            error() << "counters out of range; ";
+        return report ? report->str() : std::string();
     }
 
     [[nodiscard]] std::uint64_t Ticks() const { return mTicks; }
@@ -119,6 +129,16 @@ public:
     [[nodiscard]] const FakeServices& App() const { return mApp; }
 
 private:
+    // A cell is empty or holds a pet in a cage of kinds in play; a mark is 0 or 1.
+    bool CellWrong(const Quill::GameField& f, int r, int c) const
+    {
+        const int cage = f.mCages[r][c];
+        const int pet = f.mPets[r][c];
+        const int mark = f.mMarked[r][c];
+        return (cage < 0) | (cage > mApp.cageKinds) | (pet < 0) | (pet > f.mPetsInPlay) |
+               ((cage == 0) != (pet == 0)) | (mark < 0) | (mark > 1);
+    }
+
     bool Chance(int oneIn) { return mInput.Next() % oneIn == 0; }
 
     void NewGame()
@@ -131,7 +151,7 @@ private:
         mApp.doubleClickDrop = Chance(2);
         mApp.hintOpen = false;
         mApp.nextHint = Chance(8) ? 1 : 3;
-        mSkilled = Chance(2);
+        mSkilled = Chance(2) && mSkilledPlayers;
         mGameEnd = mTicks + 20'000 + static_cast<std::uint64_t>(mInput.Next() % 200'000);
         mField = std::make_unique<Quill::GameField>(&mApp, ShippedCatalogue());
         mPlanned = false;
@@ -289,6 +309,7 @@ private:
     FakeServices mApp;
     std::unique_ptr<Quill::GameField> mField;
     Quill::MTRand mInput;
+    bool mSkilledPlayers = true;
     bool mSkilled = false;
     std::uint64_t mGameEnd = 0;
     bool mPlanned = false;
