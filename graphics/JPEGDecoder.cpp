@@ -4,6 +4,7 @@
 // object with a destructor alive across the jump, and the decoder object that
 // owns libjpeg's state lives outside them and destroys it on every path, which
 // releases every allocation libjpeg made.
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -22,6 +23,9 @@ namespace {
 constexpr std::uint32_t kOpaque = 0xFF000000u;
 constexpr int kRGBComponents = 3;
 constexpr int kCMYKComponents = 4;
+// A progressive picture keeps every coefficient: 2 bytes per sample, at most
+// four full-size components, plus room for libjpeg's smaller buffers.
+constexpr long kMaxLibraryMemory = static_cast<long>(kMaxImagePixels) * 2 * kCMYKComponents + (64L << 20);
 
 // libjpeg's error manager plus the place its exit routine jumps to.
 struct ErrorManager {
@@ -118,8 +122,10 @@ public:
 private:
     // Reads the header, checks the size and starts decompression.
     [[nodiscard]] bool Start();
-    // Reads every scan line into the picture through the row buffer.
-    [[nodiscard]] bool ReadRows(std::uint32_t* pixels, JSAMPLE* row);
+    // Reads every scan line into the picture through the row buffer. The
+    // picture grows as rows arrive, so a header claiming far more rows than
+    // the data holds costs no more memory than the rows really decoded.
+    [[nodiscard]] bool ReadRows(std::vector<std::uint32_t>& pixels, JSAMPLE* row);
 
     std::span<const std::uint8_t> mBytes;
     jpeg_decompress_struct mInfo{};
@@ -143,20 +149,27 @@ bool JPEGDecoder::Start()
     // those come out as CMYK and are converted here.
     const bool cmyk = mInfo.jpeg_color_space == JCS_CMYK || mInfo.jpeg_color_space == JCS_YCCK;
     mInfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    // Whole-picture buffers (progressive files) are bounded by what the
+    // largest accepted picture can need; past that libjpeg fails cleanly.
+    mInfo.mem->max_memory_to_use = kMaxLibraryMemory;
     jpeg_start_decompress(&mInfo);
     const int expected = cmyk ? kCMYKComponents : kRGBComponents;
     return mInfo.output_components == expected && IsAcceptableSize(mInfo.output_width, mInfo.output_height);
 }
 
-bool JPEGDecoder::ReadRows(std::uint32_t* pixels, JSAMPLE* row)
+bool JPEGDecoder::ReadRows(std::vector<std::uint32_t>& pixels, JSAMPLE* row)
 {
     if (setjmp(mError.mJump))
         return false;
     const bool cmyk = mInfo.out_color_space == JCS_CMYK;
     const bool inverted = mInfo.saw_Adobe_marker != 0;
     const std::size_t width = mInfo.output_width;
+    const std::size_t total = width * mInfo.output_height;
     while (mInfo.output_scanline < mInfo.output_height) {
-        std::uint32_t* out = pixels + static_cast<std::size_t>(mInfo.output_scanline) * width;
+        const std::size_t rowStart = static_cast<std::size_t>(mInfo.output_scanline) * width;
+        if (pixels.size() < rowStart + width)
+            pixels.resize(std::min(total, std::max(rowStart + width, pixels.size() * 2)));
+        std::uint32_t* out = pixels.data() + rowStart;
         JSAMPROW rows[1] = {row};
         if (jpeg_read_scanlines(&mInfo, rows, 1) != 1)
             return false;
@@ -181,9 +194,8 @@ std::optional<Image> JPEGDecoder::Decode()
     Image image;
     image.mWidth = static_cast<int>(mInfo.output_width);
     image.mHeight = static_cast<int>(mInfo.output_height);
-    image.mPixels.resize(static_cast<std::size_t>(image.mWidth) * static_cast<std::size_t>(image.mHeight));
     std::vector<JSAMPLE> row(static_cast<std::size_t>(image.mWidth) * kCMYKComponents);
-    if (!ReadRows(image.mPixels.data(), row.data()))
+    if (!ReadRows(image.mPixels, row.data()))
         return std::nullopt;
     // The rest of the file (normally just the end marker) is not needed.
     return image;

@@ -116,6 +116,37 @@ TEST(GIFDecoderTest, RoundTripsEveryCodeSizeAndTableMode)
     }
 }
 
+TEST(GIFDecoderTest, AFullTableKeepsEveryEntryUntilTheNextClear)
+{
+    // Only single-index codes: each after the first defines one entry, so
+    // 3839 of them fill entries 258 to 4095 exactly. Then codes name the last
+    // entries and a literal follows, with no clear code in between.
+    const Table table = MakeTable(256);
+    const auto literals = RandomIndices(3839, 256, 6);
+    QuillTest::GifCodeWriter writer(8);
+    writer.Put(256);
+    for (std::uint8_t literal : literals)
+        writer.Put(literal);
+    std::vector<std::uint8_t> expected = literals;
+    auto entry = [&](int code) { // the two indices entry 258 + k stands for
+        const std::size_t k = static_cast<std::size_t>(code - 258);
+        return std::vector<std::uint8_t>{literals[k], literals[k + 1]};
+    };
+    for (int code : {4095, 4094, 4095, 17, 300}) {
+        writer.Put(code);
+        const auto part =
+            code < 256 ? std::vector<std::uint8_t>{static_cast<std::uint8_t>(code)} : entry(code);
+        expected.insert(expected.end(), part.begin(), part.end());
+    }
+    writer.Put(257);
+    const Bytes lzw = writer.Finish();
+    const int width = static_cast<int>(expected.size());
+    const auto image = DecodeGIFImage(
+        GifBuilder().Header("GIF89a", width, 1, table).Image(width, 1, {}, false, 8, lzw).Trailer().Data());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->mPixels, Expected(expected, table));
+}
+
 TEST(GIFDecoderTest, InterlacedRowsLandInTheirPasses)
 {
     const Table table = MakeTable(32);

@@ -16,34 +16,6 @@ namespace {
 constexpr int kMaxCodeBits = 12;
 constexpr int kMaxCodes = 1 << kMaxCodeBits;
 
-// Appends codes least significant bit first, as GIF packs them.
-class BitWriter {
-public:
-    void Put(int code, int width)
-    {
-        mBits |= static_cast<std::uint64_t>(code) << mCount;
-        mCount += width;
-        while (mCount >= 8) {
-            mBytes.push_back(static_cast<std::uint8_t>(mBits & 0xFF));
-            mBits >>= 8;
-            mCount -= 8;
-        }
-    }
-    Bytes Finish()
-    {
-        if (mCount > 0)
-            mBytes.push_back(static_cast<std::uint8_t>(mBits & 0xFF));
-        mBits = 0;
-        mCount = 0;
-        return std::move(mBytes);
-    }
-
-private:
-    Bytes mBytes;
-    std::uint64_t mBits = 0;
-    int mCount = 0;
-};
-
 void PutLE16(Bytes& out, int value)
 {
     out.push_back(static_cast<std::uint8_t>(value & 0xFF));
@@ -75,36 +47,58 @@ int PngChannels(int colorType)
 
 } // namespace
 
+GifCodeWriter::GifCodeWriter(int initialCodeSize)
+    : mInitialCodeSize(initialCodeSize), mClearCode(1 << initialCodeSize), mWidth(initialCodeSize + 1),
+      mDecoderNext(mClearCode + 2)
+{}
+
+void GifCodeWriter::PutBits(int code, int width)
+{
+    mBits |= static_cast<std::uint64_t>(code) << mCount;
+    mCount += width;
+    while (mCount >= 8) {
+        mBytes.push_back(static_cast<std::uint8_t>(mBits & 0xFF));
+        mBits >>= 8;
+        mCount -= 8;
+    }
+}
+
+void GifCodeWriter::Put(int code)
+{
+    PutBits(code, mWidth);
+    if (code == mClearCode) {
+        mWidth = mInitialCodeSize + 1;
+        mDecoderNext = mClearCode + 2;
+        mFirstAfterClear = true;
+        return;
+    }
+    if (!mFirstAfterClear && mDecoderNext < kMaxCodes) {
+        ++mDecoderNext;
+        if (mDecoderNext == (1 << mWidth) && mWidth < kMaxCodeBits)
+            ++mWidth;
+    }
+    mFirstAfterClear = false;
+}
+
+Bytes GifCodeWriter::Finish()
+{
+    if (mCount > 0)
+        mBytes.push_back(static_cast<std::uint8_t>(mBits & 0xFF));
+    mBits = 0;
+    mCount = 0;
+    return std::move(mBytes);
+}
+
 Bytes EncodeLZW(std::span<const std::uint8_t> indices, int initialCodeSize, FullTable full)
 {
-    const int clearCode = 1 << initialCodeSize;
+    GifCodeWriter writer(initialCodeSize);
+    const int clearCode = writer.ClearCode();
     const int endCode = clearCode + 1;
-    BitWriter writer;
     // The encoder's own table: (prefix code, next index) to code.
     std::unordered_map<int, int> table;
     int nextCode = clearCode + 2;
-    // The code width follows what the decoder knows: it defines an entry for
-    // every code but the first after a clear, one step behind the encoder.
-    int width = initialCodeSize + 1;
-    int decoderNext = clearCode + 2;
-    bool firstAfterClear = true;
-    auto emit = [&](int code) {
-        writer.Put(code, width);
-        if (code == clearCode) {
-            width = initialCodeSize + 1;
-            decoderNext = clearCode + 2;
-            firstAfterClear = true;
-            return;
-        }
-        if (!firstAfterClear && decoderNext < kMaxCodes) {
-            ++decoderNext;
-            if (decoderNext == (1 << width) && width < kMaxCodeBits)
-                ++width;
-        }
-        firstAfterClear = false;
-    };
 
-    emit(clearCode);
+    writer.Put(clearCode);
     if (!indices.empty()) {
         int prefix = indices[0];
         for (std::size_t i = 1; i < indices.size(); ++i) {
@@ -113,27 +107,27 @@ Bytes EncodeLZW(std::span<const std::uint8_t> indices, int initialCodeSize, Full
                 prefix = found->second;
                 continue;
             }
-            emit(prefix);
+            writer.Put(prefix);
             if (nextCode < kMaxCodes) {
                 table.emplace(key, nextCode++);
             } else if (full == FullTable::Clear) {
-                emit(clearCode);
+                writer.Put(clearCode);
                 table.clear();
                 nextCode = clearCode + 2;
             }
             prefix = indices[i];
         }
-        emit(prefix);
+        writer.Put(prefix);
     }
-    emit(endCode);
+    writer.Put(endCode);
     return writer.Finish();
 }
 
 Bytes PackCodes(const std::vector<std::pair<int, int>>& codesAndWidths)
 {
-    BitWriter writer;
+    GifCodeWriter writer(2);
     for (const auto& [code, width] : codesAndWidths)
-        writer.Put(code, width);
+        writer.PutBits(code, width);
     return writer.Finish();
 }
 

@@ -23,6 +23,30 @@ enum class FullTable {
     Keep,
 };
 
+// Writes GIF codes at the width a decoder expects: it starts at the initial
+// code size + 1 and grows as the decoder's table grows (one entry for every
+// code but the first after a clear, up to 4096 entries).
+class GifCodeWriter {
+public:
+    explicit GifCodeWriter(int initialCodeSize);
+
+    void Put(int code);
+    // Raw bits, least significant first, with no width bookkeeping.
+    void PutBits(int code, int width);
+    [[nodiscard]] int ClearCode() const { return mClearCode; }
+    Bytes Finish();
+
+private:
+    Bytes mBytes;
+    std::uint64_t mBits = 0;
+    int mCount = 0;
+    int mInitialCodeSize;
+    int mClearCode;
+    int mWidth;
+    int mDecoderNext;
+    bool mFirstAfterClear = true;
+};
+
 // GIF LZW code stream (before splitting into sub-blocks) for the colour indices.
 Bytes EncodeLZW(std::span<const std::uint8_t> indices, int initialCodeSize,
                 FullTable full = FullTable::Clear);

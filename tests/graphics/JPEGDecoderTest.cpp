@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 
 #include "graphics/ImageLib.h"
+#include "tests/graphics/AllocationProbe.h"
 #include "tests/graphics/ImageEncoders.h"
 
 namespace {
@@ -133,6 +134,22 @@ TEST(JPEGDecoderTest, DamagedAndLyingFilesAreRefused)
     EXPECT_FALSE(DecodeJPEGImage(Bytes{0xFF, 0xD8, 0xFF, 0xD9}));
     EXPECT_FALSE(DecodeJPEGImage(Bytes{'G', 'I', 'F', '8', '9', 'a'}));
     EXPECT_FALSE(DecodeJPEGImage(Bytes{}));
+}
+
+TEST(JPEGDecoderTest, RowsTheDataCannotHoldCostNoMemory)
+{
+    // 8192 × 8192 is within the limits; the data ends after 16 rows.
+    const Bytes file = QuillTest::EncodeJPEG(Blocks(JCS_RGB, 3, {{10, 20, 30}, {200, 100, 50}}));
+    Bytes lying = file;
+    const std::size_t frame = FrameHeader(lying);
+    ASSERT_NE(frame, 0u);
+    for (std::size_t at : {frame + 5, frame + 7}) {
+        lying[at] = 8192 >> 8;
+        lying[at + 1] = 8192 & 0xFF;
+    }
+    QuillTest::AllocationProbe probe;
+    EXPECT_FALSE(DecodeJPEGImage(lying));
+    EXPECT_LT(probe.Largest(), 8u << 20);
 }
 
 } // namespace
