@@ -6,15 +6,18 @@
 #include <memory>
 
 #include "graphics/ImageLib.h"
+#include "graphics/LZWDecoder.h"
 
 namespace Quill::ImageLib {
 
 namespace {
 
+// Fixed sizes of the file's parts: "GIF87a"/"GIF89a", logical screen, image descriptor.
 constexpr std::size_t kSignatureSize = 6;
 constexpr std::size_t kScreenDescriptorSize = 7;
 constexpr std::size_t kImageDescriptorSize = 9;
 
+// Block introducers and the one extension label that matters here.
 constexpr std::uint8_t kExtensionIntroducer = 0x21;
 constexpr std::uint8_t kImageSeparator = 0x2C;
 constexpr std::uint8_t kTrailer = 0x3B;
@@ -29,16 +32,9 @@ constexpr std::uint8_t kTransparencyFlag = 0x01;
 // A graphic control block carries flags, a 2-byte delay and the transparent index.
 constexpr std::size_t kGraphicControlSize = 4;
 
-constexpr int kMaxCodeBits = 12;
-constexpr int kMaxCodes = 1 << kMaxCodeBits;
-// Code sizes the data may start from: the format's minimum of 2, up to 8 bits
-// for any index of a 256-colour table.
-constexpr int kMinInitialCodeSize = 2;
-constexpr int kMaxInitialCodeSize = 8;
-// No code can stand for a longer string than the table has entries.
-constexpr std::int64_t kMaxPixelsPerCode = kMaxCodes;
-
+// Colour table entries are opaque; entries the file does not give are opaque black.
 constexpr std::uint32_t kOpaque = 0xFF000000u;
+// No graphic control block has marked an index transparent.
 constexpr int kNoTransparency = -1;
 
 // Reads forward through the file's bytes; every read says whether the bytes were there.
@@ -46,6 +42,7 @@ class ByteReader {
 public:
     explicit ByteReader(std::span<const std::uint8_t> bytes) : mBytes(bytes) {}
 
+    // The next byte, or false at the end of the file.
     [[nodiscard]] bool ReadByte(std::uint8_t& out)
     {
         if (mPos >= mBytes.size())
@@ -74,106 +71,12 @@ std::uint16_t LE16(std::span<const std::uint8_t> bytes, std::size_t at)
     return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
 }
 
-// The LZW string table and decoder state for one image's data.
-class LZWDecoder {
-public:
-    // Decodes data into out (one colour index per pixel, in stream order).
-    // False when the data is malformed or ends before out is full.
-    [[nodiscard]] bool Decode(int initialCodeSize, std::span<const std::uint8_t> data,
-                              std::span<std::uint8_t> out);
-
-private:
-    // Each entry is its prefix entry's string plus one index; strings are written
-    // back to front by walking the prefixes.
-    std::array<std::uint16_t, kMaxCodes> mPrefix{};
-    std::array<std::uint8_t, kMaxCodes> mSuffix{};
-    std::array<std::uint8_t, kMaxCodes> mFirst{};
-    std::array<std::uint16_t, kMaxCodes> mLength{};
-};
-
-bool LZWDecoder::Decode(int initialCodeSize, std::span<const std::uint8_t> data, std::span<std::uint8_t> out)
-{
-    const int clearCode = 1 << initialCodeSize;
-    const int endCode = clearCode + 1;
-    for (int code = 0; code < clearCode; ++code) {
-        mPrefix[code] = 0;
-        mSuffix[code] = static_cast<std::uint8_t>(code);
-        mFirst[code] = static_cast<std::uint8_t>(code);
-        mLength[code] = 1;
-    }
-
-    int codeSize = initialCodeSize + 1;
-    int nextCode = clearCode + 2;
-    int previous = -1;
-    std::uint32_t bits = 0;
-    int bitCount = 0;
-    std::size_t dataPos = 0;
-    std::size_t outPos = 0;
-    const std::size_t outSize = out.size();
-
-    while (outPos < outSize) {
-        while (bitCount < codeSize) {
-            if (dataPos == data.size())
-                return false;
-            bits |= static_cast<std::uint32_t>(data[dataPos++]) << bitCount;
-            bitCount += 8;
-        }
-        const int code = static_cast<int>(bits & ((1u << codeSize) - 1));
-        bits >>= codeSize;
-        bitCount -= codeSize;
-
-        if (code == clearCode) {
-            codeSize = initialCodeSize + 1;
-            nextCode = clearCode + 2;
-            previous = -1;
-            continue;
-        }
-        if (code == endCode)
-            return false;
-        if (previous < 0) {
-            // Right after a clear only single indices are defined.
-            if (code > clearCode)
-                return false;
-        } else {
-            // A code may name an existing entry or the one it is about to define.
-            if (code > nextCode || (code == nextCode && nextCode >= kMaxCodes))
-                return false;
-            // Once the table is full it stays as it is until the next clear code.
-            if (nextCode < kMaxCodes) {
-                const std::uint8_t first = code == nextCode ? mFirst[previous] : mFirst[code];
-                mPrefix[nextCode] = static_cast<std::uint16_t>(previous);
-                mSuffix[nextCode] = first;
-                mFirst[nextCode] = mFirst[previous];
-                mLength[nextCode] = static_cast<std::uint16_t>(mLength[previous] + 1);
-                ++nextCode;
-                if (nextCode == (1 << codeSize) && codeSize < kMaxCodeBits)
-                    ++codeSize;
-            }
-        }
-
-        // Write the string back to front; the part past the last pixel is dropped.
-        const std::size_t length = mLength[code];
-        std::size_t pos = outPos + length;
-        int entry = code;
-        while (pos > outSize) {
-            entry = mPrefix[entry];
-            --pos;
-        }
-        while (pos > outPos) {
-            out[--pos] = mSuffix[entry];
-            entry = mPrefix[entry];
-        }
-        outPos += length;
-        previous = code;
-    }
-    return true;
-}
-
 // Parses the block structure up to the first image and decodes it.
 class GIFDecoder {
 public:
     explicit GIFDecoder(std::span<const std::uint8_t> bytes) : mReader(bytes) {}
 
+    // The first image of the file, or none.
     [[nodiscard]] std::optional<Image> Decode();
 
 private:
@@ -181,13 +84,17 @@ private:
     [[nodiscard]] bool ReadColorTable(std::uint8_t flags, std::array<std::uint32_t, 256>& table);
     // Reads one extension after its introducer.
     [[nodiscard]] bool ReadExtension();
+    // Steps over sub-blocks up to their terminator.
     [[nodiscard]] bool SkipSubBlocks();
     // Appends the data of every sub-block up to the terminator.
     [[nodiscard]] bool ReadSubBlocks(std::vector<std::uint8_t>& data);
+    // Reads the image descriptor, its colour table and data, and decodes the picture.
     [[nodiscard]] std::optional<Image> ReadImage();
 
     ByteReader mReader;
+    // The global colour table, 0xAARRGGBB per index.
     std::array<std::uint32_t, 256> mGlobalColors{};
+    // Set by the latest graphic control block.
     int mTransparentIndex = kNoTransparency;
 };
 
@@ -280,7 +187,8 @@ std::optional<Image> GIFDecoder::ReadImage()
     std::uint8_t initialCodeSize = 0;
     if (!mReader.ReadByte(initialCodeSize))
         return std::nullopt;
-    if (initialCodeSize < kMinInitialCodeSize || initialCodeSize > kMaxInitialCodeSize)
+    if (initialCodeSize < LZWDecoder::kMinInitialCodeSize ||
+        initialCodeSize > LZWDecoder::kMaxInitialCodeSize)
         return std::nullopt;
     std::vector<std::uint8_t> data;
     if (!ReadSubBlocks(data))
@@ -288,10 +196,10 @@ std::optional<Image> GIFDecoder::ReadImage()
 
     // Every code is at least initialCodeSize + 1 bits and yields at most
     // kMaxPixelsPerCode pixels, so a picture larger than that bound cannot be in
-    // the data: refuse it before allocating.
+    // the data: it is refused before anything is allocated for it.
     const std::int64_t pixelCount = static_cast<std::int64_t>(width) * height;
     const std::int64_t maxCodes = static_cast<std::int64_t>(data.size()) * 8 / (initialCodeSize + 1);
-    if (pixelCount > maxCodes * kMaxPixelsPerCode)
+    if (pixelCount > maxCodes * LZWDecoder::kMaxPixelsPerCode)
         return std::nullopt;
 
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(pixelCount));
