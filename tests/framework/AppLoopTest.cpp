@@ -189,8 +189,12 @@ TEST_F(AppLoopTest, LoadingSpacesPaintsOutAndCompletesOnTheMainThread)
         if (count != lastCount)
             (app.mLoaded ? loadedPresents : loadingPresents).push_back(Clock().Now());
         lastCount = count;
-        if (app.mUpdateCount == 200)
+        if (app.mUpdateCount == 200) {
+            // Scripted time runs far ahead of real time: let the loader reach its first step.
+            while (app.mCompletedLoadingThreadTasks < 1)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             progressWhileLoading = app.GetLoadingThreadProgress();
+        }
         if (app.mUpdateCount == 300)
             finish = true;
         if (app.mLoaded && loadedAtUpdate < 0)
