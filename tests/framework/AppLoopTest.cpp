@@ -224,24 +224,6 @@ TEST_F(AppLoopTest, LoadingSpacesPaintsOutAndCompletesOnTheMainThread)
     EXPECT_LE(widest, 20);
 }
 
-TEST_F(AppLoopTest, LoadingProgressFollowsTheCounters)
-{
-    TestApp& app = StartApp();
-    app.mNumLoadingThreadTasks = 4;
-    app.mCompletedLoadingThreadTasks = 1;
-    // Not started yet: nothing to report.
-    EXPECT_DOUBLE_EQ(app.GetLoadingThreadProgress(), 0.0);
-    app.mLoadingThreadStarted = true;
-    EXPECT_DOUBLE_EQ(app.GetLoadingThreadProgress(), 0.25);
-    app.mCompletedLoadingThreadTasks = 9;
-    EXPECT_DOUBLE_EQ(app.GetLoadingThreadProgress(), 1.0);
-    app.mNumLoadingThreadTasks = 0;
-    EXPECT_DOUBLE_EQ(app.GetLoadingThreadProgress(), 0.0);
-    app.mLoaded = true;
-    EXPECT_DOUBLE_EQ(app.GetLoadingThreadProgress(), 1.0);
-    app.mLoadingThreadStarted = false;
-}
-
 TEST_F(AppLoopTest, StatisticsAtExitLeaveOutTheRateWithoutPaintTime)
 {
     TestApp& app = StartApp();
@@ -261,27 +243,6 @@ TEST_F(AppLoopTest, StatisticsAtExitLeaveOutTheRateWithoutPaintTime)
     EXPECT_TRUE(has("Draw Count    = "));
     // No paint took measurable time on the scripted clock: no average to report.
     EXPECT_FALSE(has("Avg FPS"));
-}
-
-TEST_F(AppLoopTest, StatisticsReportTheAverageRateWhenPaintsTookTime)
-{
-    TestApp& app = StartApp();
-    ClickProbe& probe = AddProbe("slow", 0, 0, 20, 20);
-    probe.mOnUpdate = [&probe] { probe.MarkDirty(); };
-    // Every paint takes 3 ms of the scripted clock.
-    probe.mOnDraw = [this] { Clock().Advance(3); };
-    app.mOnUpdate = [&] {
-        if (app.mUpdateCount == 50)
-            app.Shutdown();
-    };
-    app.Start();
-    std::vector<std::string> lines = mPlatform.GetDebugOutput();
-    const auto avg = std::find_if(lines.begin(), lines.end(),
-                                  [](const std::string& l) { return l.rfind("Avg FPS       = ", 0) == 0; });
-    ASSERT_NE(avg, lines.end()) << testing::PrintToString(lines);
-    ASSERT_GT(app.mDrawTime, 0);
-    const int expected = app.mDrawCount * 1000 / (app.mDrawTime + app.mScreenBltTime);
-    EXPECT_EQ(*avg, "Avg FPS       = " + std::to_string(expected) + "\r\n");
 }
 
 TEST_F(AppLoopTest, NoUpdatesWhileTheScreenSaverRunsUntilInputComes)

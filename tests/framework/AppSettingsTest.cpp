@@ -380,20 +380,5 @@ TEST_F(AppSettingsTest, PopupShowsAFatalErrorBoxUnlessShuttingDown)
         lines.end());
 }
 
-TEST_F(AppSettingsTest, CrashInfoNamesVersionModeAndThread)
-{
-    TestApp& app = StartApp();
-    app.mProductVersion = "1.4";
-    const std::string info = app.GetCrashInfo();
-    EXPECT_NE(info.find("Version: 1.4\n"), std::string::npos);
-    EXPECT_NE(info.find("Fullscreen: No\n"), std::string::npos);
-    EXPECT_NE(info.find("Primary ThreadId: "), std::string::npos);
-    const auto loaded = info.find("Time Loaded: ");
-    ASSERT_NE(loaded, std::string::npos);
-    const std::string clock = info.substr(loaded + 13, 8);
-    EXPECT_EQ(clock[2], ':');
-    EXPECT_EQ(clock[5], ':');
-}
-
 } // namespace
 } // namespace QuillTest
