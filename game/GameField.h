@@ -17,6 +17,7 @@ class GameServices;
 // public state to draw it.
 class GameField {
 public:
+    // Size of the well.
     static constexpr int kRows = 17;
     static constexpr int kColumns = 11;
     // Cell size in pixels and the screen position of the well's top-left cell.
@@ -37,6 +38,8 @@ public:
     // Where the catalogue lives, relative to the game's folder.
     static constexpr const char* kCataloguePath = "properties/figures.dat";
 
+    // Where the game is: playing, on a level screen, lost (waiting for a click),
+    // or to be closed by the board.
     enum State {
         STATE_PLAYING = 0,
         STATE_LEVEL_INTRO = 1,
@@ -99,18 +102,23 @@ public:
     Grid mMarked{};
     // Number of marked cells.
     int mMarkedCount = 0;
+    // Points of this game.
     int mScore = 0;
     // Pets rescued in the current level.
     int mRescued = 0;
     // Pets to rescue to finish the level.
     int mNeeded = 100;
+    // Current level, from 1.
     int mLevel = 1;
+    // Score multiplier, raised by each fill of the combo bar.
     int mMultiplier = 1;
+    // One of State.
     int mState = STATE_LEVEL_INTRO;
     // 12 to 90; sets the fall interval.
     int mSpeed = 12;
     // Pet kinds new pieces may carry.
     int mPetsInPlay = 2;
+    // Game paused (by the Pause key, or by the board).
     bool mPaused = false;
     // Ticks left during which input is ignored.
     int mInputDelay = kInputDelay;
@@ -143,7 +151,7 @@ public:
 
 private:
     // Reads and checks the catalogue; reports failure to the player.
-    bool LoadCatalogue(const std::filesystem::path& path);
+    [[nodiscard]] bool LoadCatalogue(const std::filesystem::path& path);
     // Moves the piece towards the column under the mouse.
     void FollowMouse();
     // Drops the piece as far as it goes, with a sparkle trail, and lands it.
@@ -157,6 +165,7 @@ private:
     // True while input is to be ignored.
     [[nodiscard]] bool InputBlocked() const;
 
+    // The catalogue was read and checked; otherwise the field stays inert.
     bool mCatalogueLoaded = false;
 };
 
