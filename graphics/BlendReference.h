@@ -83,6 +83,22 @@ inline constexpr std::array<std::uint8_t, 512> kAddClampTable = [] {
     return Pack(255, red, green, blue);
 }
 
+// What OverOpaque needs of a source pixel, prepared once per image: four
+// 16-bit lanes (blue, green, red, then the destination weight) holding each
+// channel times the source weight w (alpha, or 256 for alpha 255 so that an
+// opaque pixel comes out exactly) and 256 − w. Blue's term has its low byte
+// cleared, so that (d · (256 − w) + term) >> 8 gives blue's separately
+// truncated sum and the red and green formulas at once.
+[[nodiscard]] constexpr std::uint64_t OverTerms(std::uint32_t s)
+{
+    const int a = AlphaOf(s);
+    const int w = a == 255 ? 256 : a;
+    const auto blue = static_cast<std::uint64_t>((BlueOf(s) * w) & 0xFF00);
+    const auto green = static_cast<std::uint64_t>(GreenOf(s) * w);
+    const auto red = static_cast<std::uint64_t>(RedOf(s) * w);
+    return blue | (green << 16) | (red << 32) | (static_cast<std::uint64_t>(256 - w) << 48);
+}
+
 // Blit tinted by a colour other than White: the colour's alpha scales the
 // source alpha and its channels scale the source channels.
 [[nodiscard]] constexpr std::uint32_t Tinted(std::uint32_t d, std::uint32_t s, const Color& c)
@@ -118,6 +134,18 @@ inline constexpr std::array<std::uint8_t, 512> kAddClampTable = [] {
     return Pack(AlphaOf(d), kAddClampTable[static_cast<std::size_t>(RedOf(d) + tr)],
                 kAddClampTable[static_cast<std::size_t>(GreenOf(d) + tg)],
                 kAddClampTable[static_cast<std::size_t>(BlueOf(d) + tb)]);
+}
+
+// The channel terms an untinted additive blit adds for a source pixel, packed
+// with alpha 0: Additive(d, s, h) is d plus these terms, saturated per channel.
+[[nodiscard]] constexpr std::uint32_t AdditiveTerms(std::uint32_t s, bool srcHasAlpha)
+{
+    const int sa = AlphaOf(s);
+    if (sa == 0)
+        return 0;
+    if (!srcHasAlpha)
+        return s & 0x00FFFFFFu;
+    return Pack(0, (RedOf(s) * sa) >> 8, (GreenOf(s) * sa) >> 8, (BlueOf(s) * sa) >> 8);
 }
 
 // Additive blit tinted by a colour: per channel the multiplier

@@ -282,9 +282,7 @@ void MemoryImage::BitsChanged()
 {
     ++mBitsChangedCount;
     mBitsChanged = true;
-    mNativeAlphaData.reset();
-    mRLAlphaData.reset();
-    mRLAdditiveData.reset();
+    PurgeDerivedData();
 }
 
 void MemoryImage::CommitBits()
@@ -471,6 +469,36 @@ void MemoryImage::PurgeDerivedData()
     mNativeAlphaData.reset();
     mRLAlphaData.reset();
     mRLAdditiveData.reset();
+    mAdditiveTerms.reset();
+    mOverTerms.reset();
+}
+
+const std::uint64_t* MemoryImage::GetOverTerms()
+{
+    if (mOverTerms)
+        return mOverTerms.get();
+    const std::size_t count = GetPixelCount();
+    mOverTerms = std::make_unique<std::uint64_t[]>(count == 0 ? 1 : count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t p = mBits ? mBits[i] : (IsPalettized() ? mColorTable[mColorIndices[i]] : 0u);
+        mOverTerms[i] = BlendReference::OverTerms(p);
+    }
+    return mOverTerms.get();
+}
+
+const std::uint32_t* MemoryImage::GetAdditiveTerms()
+{
+    CommitBits();
+    if (mAdditiveTerms && mAdditiveTermsHaveAlpha == mHasAlpha)
+        return mAdditiveTerms.get();
+    const std::size_t count = GetPixelCount();
+    mAdditiveTerms = std::make_unique<std::uint32_t[]>(count == 0 ? 1 : count);
+    mAdditiveTermsHaveAlpha = mHasAlpha;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t p = mBits ? mBits[i] : (IsPalettized() ? mColorTable[mColorIndices[i]] : 0u);
+        mAdditiveTerms[i] = BlendReference::AdditiveTerms(p, mHasAlpha);
+    }
+    return mAdditiveTerms.get();
 }
 
 void MemoryImage::DeleteExtraBuffers()
@@ -499,10 +527,9 @@ void MemoryImage::FillRect(const Rect& rect, const Color& color, int)
     const Color c = Clamped(color);
     if (r.mWidth <= 0 || r.mHeight <= 0 || c.mAlpha == 0)
         return;
-    std::uint32_t* bits = GetBits();
-    for (int y = r.mY; y < r.mY + r.mHeight; ++y)
-        Kernels::Fill(bits + static_cast<std::size_t>(y) * static_cast<std::size_t>(mWidth) + r.mX, r.mWidth,
-                      c);
+    Kernels::Fill(GetBits() + static_cast<std::size_t>(r.mY) * static_cast<std::size_t>(mWidth) +
+                      static_cast<std::size_t>(r.mX),
+                  mWidth, r.mWidth, r.mHeight, c);
     BitsChanged();
 }
 
@@ -581,27 +608,59 @@ void MemoryImage::NormalBlt(MemoryImage* src, int x, int y, const Rect& srcRect,
     const bool white = color == Color::White;
 
     if (white && !mHasTrans && !mHasAlpha) {
-        // Opaque destination: copy opaque runs, skip transparent ones, blend the rest.
-        const std::uint8_t* runs = src->GetRLAlphaData();
-        for (int j = 0; j < srcRect.mHeight; ++j) {
-            const int sy = srcRect.mY + j;
-            const std::uint32_t* s = src->SourceRow(srcRect.mX, sy, w, buffer.data());
-            const std::uint8_t* rl = runs +
-                                     static_cast<std::size_t>(sy) * static_cast<std::size_t>(src->mWidth) +
-                                     static_cast<std::size_t>(srcRect.mX);
-            std::uint32_t* d = bits + static_cast<std::size_t>(y + j) * static_cast<std::size_t>(mWidth) +
+        // Opaque destination: opaque runs are copied, transparent ones skipped, the rest blended.
+        src->CommitBits();
+        if (src->mBits && !src->mForcedMode && !src->mHasTrans && !src->mHasAlpha) {
+            // Every source pixel is opaque (the flags were computed from the pixels): plain copies,
+            // one for the whole block when the rows lie back to back in both images.
+            const std::size_t rowBytes = static_cast<std::size_t>(w) * sizeof(std::uint32_t);
+            const std::uint32_t* s =
+                src->mBits.get() +
+                static_cast<std::size_t>(srcRect.mY) * static_cast<std::size_t>(src->mWidth) +
+                static_cast<std::size_t>(srcRect.mX);
+            std::uint32_t* d = bits + static_cast<std::size_t>(y) * static_cast<std::size_t>(mWidth) +
                                static_cast<std::size_t>(x);
-            int i = 0;
-            while (i < w) {
-                const int run = std::min(static_cast<int>(rl[i]), w - i);
-                const std::uint32_t a = s[i] >> 24;
-                if (a == 255)
-                    Kernels::Copy(d + i, s + i, run);
-                else if (a != 0)
-                    Kernels::OverOpaquePartial(d + i, s + i, run);
-                i += run;
+            if (w == mWidth && w == src->mWidth) {
+                std::memcpy(d, s, rowBytes * static_cast<std::size_t>(srcRect.mHeight));
+                return;
             }
+            for (int j = 0; j < srcRect.mHeight; ++j)
+                std::memcpy(d + static_cast<std::size_t>(j) * static_cast<std::size_t>(mWidth),
+                            s + static_cast<std::size_t>(j) * static_cast<std::size_t>(src->mWidth),
+                            rowBytes);
+            return;
         }
+        if (Kernels::ScalarOnly()) {
+            // The rule as stated: walk the source's alpha runs.
+            const std::uint8_t* runs = src->GetRLAlphaData();
+            for (int j = 0; j < srcRect.mHeight; ++j) {
+                const int sy = srcRect.mY + j;
+                const std::size_t at = static_cast<std::size_t>(sy) * static_cast<std::size_t>(src->mWidth) +
+                                       static_cast<std::size_t>(srcRect.mX);
+                Kernels::Scalar::OverOpaqueRuns(
+                    bits + static_cast<std::size_t>(y + j) * static_cast<std::size_t>(mWidth) +
+                        static_cast<std::size_t>(x),
+                    src->SourceRow(srcRect.mX, sy, w, buffer.data()), runs + at, w);
+            }
+            return;
+        }
+        // Vector form: whole blocks of four are skipped or copied when their
+        // alphas allow, the rest blended from the prepared terms.
+        const std::uint64_t* terms = src->GetOverTerms();
+        const std::size_t at = static_cast<std::size_t>(srcRect.mY) * static_cast<std::size_t>(src->mWidth) +
+                               static_cast<std::size_t>(srcRect.mX);
+        std::uint32_t* d = bits + static_cast<std::size_t>(y) * static_cast<std::size_t>(mWidth) +
+                           static_cast<std::size_t>(x);
+        if (src->mBits) {
+            Kernels::Simd::OverOpaqueTerms(d, mWidth, src->mBits.get() + at, terms + at, src->mWidth, w,
+                                           srcRect.mHeight);
+            return;
+        }
+        for (int j = 0; j < srcRect.mHeight; ++j)
+            Kernels::Simd::OverOpaqueTerms(
+                d + static_cast<std::size_t>(j) * static_cast<std::size_t>(mWidth),
+                src->SourceRow(srcRect.mX, srcRect.mY + j, w, buffer.data()),
+                terms + at + static_cast<std::size_t>(j) * static_cast<std::size_t>(src->mWidth), w);
         return;
     }
     for (int j = 0; j < srcRect.mHeight; ++j) {
@@ -621,17 +680,33 @@ void MemoryImage::AdditiveBlt(MemoryImage* src, int x, int y, const Rect& srcRec
     const bool srcHasAlpha = src->mHasAlpha;
     std::uint32_t* bits = GetBits();
     const int w = srcRect.mWidth;
-    std::vector<std::uint32_t> buffer(src->mBits ? 0 : static_cast<std::size_t>(w));
-    const bool white = color == Color::White;
-    for (int j = 0; j < srcRect.mHeight; ++j) {
-        const std::uint32_t* s = src->SourceRow(srcRect.mX, srcRect.mY + j, w, buffer.data());
-        std::uint32_t* d = bits + static_cast<std::size_t>(y + j) * static_cast<std::size_t>(mWidth) +
-                           static_cast<std::size_t>(x);
-        if (white)
-            Kernels::Additive(d, s, w, srcHasAlpha);
-        else
-            Kernels::AdditiveTinted(d, s, w, color, srcHasAlpha);
+    if (color == Color::White) {
+        // The terms depend only on the source: made once, then each blit is a saturating add.
+        const std::uint32_t* terms = src->GetAdditiveTerms();
+        Kernels::AddTerms(bits + static_cast<std::size_t>(y) * static_cast<std::size_t>(mWidth) +
+                              static_cast<std::size_t>(x),
+                          mWidth,
+                          terms +
+                              static_cast<std::size_t>(srcRect.mY) * static_cast<std::size_t>(src->mWidth) +
+                              static_cast<std::size_t>(srcRect.mX),
+                          src->mWidth, w, srcRect.mHeight);
+        return;
     }
+    std::uint32_t* d =
+        bits + static_cast<std::size_t>(y) * static_cast<std::size_t>(mWidth) + static_cast<std::size_t>(x);
+    if (src->mBits) {
+        Kernels::AdditiveTinted(
+            d, mWidth,
+            src->mBits.get() + static_cast<std::size_t>(srcRect.mY) * static_cast<std::size_t>(src->mWidth) +
+                static_cast<std::size_t>(srcRect.mX),
+            src->mWidth, w, srcRect.mHeight, color, srcHasAlpha);
+        return;
+    }
+    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(w));
+    for (int j = 0; j < srcRect.mHeight; ++j)
+        Kernels::AdditiveTinted(d + static_cast<std::size_t>(j) * static_cast<std::size_t>(mWidth),
+                                src->SourceRow(srcRect.mX, srcRect.mY + j, w, buffer.data()), w, color,
+                                srcHasAlpha);
 }
 
 void MemoryImage::BltF(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,

@@ -50,6 +50,13 @@ public:
     std::unique_ptr<std::uint32_t[]> mNativeAlphaData;
     std::unique_ptr<std::uint8_t[]> mRLAlphaData;
     std::unique_ptr<std::uint8_t[]> mRLAdditiveData;
+    // What an untinted blit onto an opaque destination needs per pixel
+    // (BlendReference::OverTerms); dropped on every change.
+    std::unique_ptr<std::uint64_t[]> mOverTerms;
+    // What an untinted additive blit adds per pixel (BlendReference::AdditiveTerms),
+    // built for the has-alpha flag noted beside it; dropped on every change.
+    std::unique_ptr<std::uint32_t[]> mAdditiveTerms;
+    bool mAdditiveTermsHaveAlpha = false;
     // The transparency and alpha flags wait to be recomputed.
     bool mBitsChanged = false;
     // The set of live images this one belongs to (not owned; none outside an application).
@@ -122,6 +129,11 @@ public:
     [[nodiscard]] std::uint32_t GetPixel(int x, int y) const;
     // False when something has overwritten the word after the last pixel.
     [[nodiscard]] bool GuardIntact() const;
+
+    // The additive terms for the current has-alpha flag, built on first use.
+    const std::uint32_t* GetAdditiveTerms();
+    // The opaque-destination terms, built on first use.
+    const std::uint64_t* GetOverTerms();
 
 private:
     // Leaves the registry (if any) and takes up another one.

@@ -1,5 +1,6 @@
 #include "graphics/PixelKernels.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -168,23 +169,33 @@ inline __m128i TintLanes(__m128i d16, __m128i s16, __m128i c16, __m128i ca16)
 }
 
 // Additive terms of four pixels: channels times per-lane multipliers m16
-// (>> 8), then times the pixel alpha (>> 8) when weighted; alpha byte 0.
-inline __m128i AddTerms(__m128i sv, __m128i m16, bool scaled, bool weighted)
+// (>> 8), then times the pixel alpha (>> 8) when weighted; alpha byte 0. The
+// channels sit in the high byte of each lane (c · 256), so that one unsigned
+// high multiply gives (c · x) >> 8.
+inline __m128i AdditiveTermsOf(__m128i sv, __m128i m16, bool scaled, bool weighted)
 {
     const __m128i zero = _mm_setzero_si128();
-    __m128i s0 = _mm_unpacklo_epi8(sv, zero);
-    __m128i s1 = _mm_unpackhi_epi8(sv, zero);
+    __m128i s0 = _mm_unpacklo_epi8(zero, sv);
+    __m128i s1 = _mm_unpackhi_epi8(zero, sv);
+    // Alpha · 256 in every lane of its pixel.
     const __m128i a0 = BroadcastAlpha16(s0);
     const __m128i a1 = BroadcastAlpha16(s1);
     if (scaled) {
-        s0 = _mm_srli_epi16(_mm_mullo_epi16(s0, m16), 8);
-        s1 = _mm_srli_epi16(_mm_mullo_epi16(s1, m16), 8);
+        // (c · m) >> 8; the alpha lane's multiplier is 0.
+        s0 = _mm_mulhi_epu16(s0, m16);
+        s1 = _mm_mulhi_epu16(s1, m16);
+        if (weighted) {
+            s0 = _mm_mulhi_epu16(s0, a0);
+            s1 = _mm_mulhi_epu16(s1, a1);
+        }
+        return _mm_packus_epi16(s0, s1);
     }
     if (weighted) {
-        s0 = _mm_srli_epi16(_mm_mullo_epi16(s0, a0), 8);
-        s1 = _mm_srli_epi16(_mm_mullo_epi16(s1, a1), 8);
+        s0 = _mm_mulhi_epu16(s0, _mm_srli_epi16(a0, 8));
+        s1 = _mm_mulhi_epu16(s1, _mm_srli_epi16(a1, 8));
+        return _mm_and_si128(_mm_packus_epi16(s0, s1), ColourBytes());
     }
-    return _mm_and_si128(_mm_packus_epi16(s0, s1), ColourBytes());
+    return _mm_and_si128(sv, ColourBytes());
 }
 
 inline void AddRow(std::uint32_t* d, const std::uint32_t* s, int n, __m128i m16, bool scaled, bool weighted)
@@ -196,12 +207,9 @@ inline void AddRow(std::uint32_t* d, const std::uint32_t* s, int n, __m128i m16,
         const __m128i transparent = _mm_cmpeq_epi32(Alphas(sv), zero);
         if (Lanes(transparent) == 0xF)
             continue;
-        __m128i t = sv;
-        if (scaled || weighted)
-            t = AddTerms(sv, m16, scaled, weighted);
-        else
-            t = _mm_and_si128(sv, ColourBytes());
-        t = _mm_andnot_si128(transparent, t);
+        __m128i t = AdditiveTermsOf(sv, m16, scaled, weighted);
+        if (!weighted)
+            t = _mm_andnot_si128(transparent, t);
         Store(d + i, _mm_adds_epu8(Load(d + i), t));
     }
 }
@@ -235,9 +243,45 @@ void OverOpaque(std::uint32_t* d, const std::uint32_t* s, int n)
         d[i] = Ref::OverOpaque(d[i], s[i]);
 }
 
-void OverOpaquePartial(std::uint32_t* d, const std::uint32_t* s, int n)
+void OverOpaqueRuns(std::uint32_t* d, const std::uint32_t* s, const std::uint8_t* runs, int n)
 {
-    OverOpaque(d, s, n);
+    int i = 0;
+    while (i < n) {
+        const int run = std::min(static_cast<int>(runs[i]), n - i);
+        const std::uint32_t a = s[i] >> 24;
+        if (a == 255)
+            std::memcpy(d + i, s + i, static_cast<std::size_t>(run) * sizeof(std::uint32_t));
+        else if (a != 0)
+            OverOpaque(d + i, s + i, run);
+        i += run;
+    }
+}
+
+void OverOpaqueTerms(std::uint32_t* d, const std::uint32_t* s, const std::uint64_t* terms, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        if ((s[i] >> 24) == 0)
+            continue;
+        const std::uint64_t t = terms[i];
+        const auto inv = static_cast<std::uint32_t>(t >> 48);
+        auto channel = [&](int shift, int lane) {
+            const std::uint32_t dc = (d[i] >> shift) & 0xFF;
+            return ((dc * inv + static_cast<std::uint32_t>((t >> (16 * lane)) & 0xFFFF)) >> 8) << shift;
+        };
+        d[i] = 0xFF000000u | channel(16, 2) | channel(8, 1) | channel(0, 0);
+    }
+}
+
+void AddTerms(std::uint32_t* d, const std::uint32_t* terms, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const std::uint32_t p = d[i];
+        const std::uint32_t t = terms[i];
+        d[i] = Ref::Pack(Ref::AlphaOf(p),
+                         Ref::kAddClampTable[static_cast<std::size_t>(Ref::RedOf(p) + Ref::RedOf(t))],
+                         Ref::kAddClampTable[static_cast<std::size_t>(Ref::GreenOf(p) + Ref::GreenOf(t))],
+                         Ref::kAddClampTable[static_cast<std::size_t>(Ref::BlueOf(p) + Ref::BlueOf(t))]);
+    }
 }
 
 void Composite(std::uint32_t* d, const std::uint32_t* s, int n)
@@ -276,6 +320,33 @@ void Copy(std::uint32_t* d, const std::uint32_t* s, int n)
         std::memcpy(d, s, static_cast<std::size_t>(n) * sizeof(std::uint32_t));
 }
 
+void OverOpaqueTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s,
+                     const std::uint64_t* terms, std::ptrdiff_t sStride, int width, int height)
+{
+    for (int j = 0; j < height; ++j)
+        OverOpaqueTerms(d + j * dStride, s + j * sStride, terms + j * sStride, width);
+}
+
+void AddTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* terms, std::ptrdiff_t tStride,
+              int width, int height)
+{
+    for (int j = 0; j < height; ++j)
+        AddTerms(d + j * dStride, terms + j * tStride, width);
+}
+
+void AdditiveTinted(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s, std::ptrdiff_t sStride,
+                    int width, int height, const Color& c, bool srcHasAlpha)
+{
+    for (int j = 0; j < height; ++j)
+        AdditiveTinted(d + j * dStride, s + j * sStride, width, c, srcHasAlpha);
+}
+
+void Fill(std::uint32_t* d, std::ptrdiff_t dStride, int width, int height, const Color& c)
+{
+    for (int j = 0; j < height; ++j)
+        Fill(d + j * dStride, width, c);
+}
+
 } // namespace Scalar
 
 // ---- Vector ----
@@ -308,12 +379,45 @@ void OverOpaque(std::uint32_t* d, const std::uint32_t* s, int n)
     Scalar::OverOpaque(d + i, s + i, n - i);
 }
 
-void OverOpaquePartial(std::uint32_t* d, const std::uint32_t* s, int n)
+void OverOpaqueTerms(std::uint32_t* d, const std::uint32_t* s, const std::uint64_t* terms, int n)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i opaque = _mm_set1_epi32(255);
+    // Keeps the destination weight lane out of the sum, so that alpha 0 leaves the alpha as it was.
+    const __m128i colourLanes = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i sv = Load(s + i);
+        const __m128i alpha = Alphas(sv);
+        const __m128i none = _mm_cmpeq_epi32(alpha, zero);
+        if (Lanes(none) == 0xF)
+            continue;
+        if (Lanes(_mm_cmpeq_epi32(alpha, opaque)) == 0xF) {
+            Store(d + i, sv);
+            continue;
+        }
+        const __m128i dv = Load(d + i);
+        const __m128i t0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(terms + i));
+        const __m128i t1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(terms + i + 2));
+        const __m128i lo =
+            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), BroadcastAlpha16(t0)),
+                                         _mm_and_si128(t0, colourLanes)),
+                           8);
+        const __m128i hi =
+            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), BroadcastAlpha16(t1)),
+                                         _mm_and_si128(t1, colourLanes)),
+                           8);
+        Store(d + i, _mm_or_si128(_mm_packus_epi16(lo, hi), _mm_andnot_si128(none, AlphaByte())));
+    }
+    Scalar::OverOpaqueTerms(d + i, s + i, terms + i, n - i);
+}
+
+void AddTerms(std::uint32_t* d, const std::uint32_t* terms, int n)
 {
     int i = 0;
     for (; i + 4 <= n; i += 4)
-        Store(d + i, MixBySourceAlpha(Load(d + i), Load(s + i)));
-    Scalar::OverOpaque(d + i, s + i, n - i);
+        Store(d + i, _mm_adds_epu8(Load(d + i), Load(terms + i)));
+    Scalar::AddTerms(d + i, terms + i, n - i);
 }
 
 void Composite(std::uint32_t* d, const std::uint32_t* s, int n)
@@ -405,11 +509,22 @@ void Fill(std::uint32_t* d, int n, const Color& c)
     const CompositeTables& tables = Tables();
     const __m128i zero = _mm_setzero_si128();
     const __m128i opaque = _mm_set1_epi32(255);
-    const __m128i sv = _mm_set1_epi32(static_cast<int>(packed));
+    // Over an opaque pixel the weight is the colour's alpha: the colour's terms
+    // are constant (blue's low byte cleared, as in OverTerms).
+    const int a = c.mAlpha;
+    const __m128i inv = _mm_set1_epi16(static_cast<short>(256 - a));
+    const auto qb = static_cast<short>((c.mBlue * a) & 0xFF00);
+    const auto qg = static_cast<short>(c.mGreen * a);
+    const auto qr = static_cast<short>(c.mRed * a);
+    const __m128i q = _mm_set_epi16(0, qr, qg, qb, 0, qr, qg, qb);
     for (; i + 4 <= n; i += 4) {
         const __m128i dv = Load(d + i);
         if (Lanes(_mm_cmpeq_epi32(Alphas(dv), opaque)) == 0xF) {
-            Store(d + i, MixBySourceAlpha(dv, sv));
+            const __m128i lo =
+                _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), inv), q), 8);
+            const __m128i hi =
+                _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), inv), q), 8);
+            Store(d + i, _mm_or_si128(_mm_packus_epi16(lo, hi), AlphaByte()));
             continue;
         }
         for (int k = i; k < i + 4; ++k)
@@ -417,12 +532,65 @@ void Fill(std::uint32_t* d, int n, const Color& c)
     }
     for (; i < n; ++i)
         d[i] = CompositeByTable(tables, d[i], packed);
-    (void)zero;
 }
 
 void Copy(std::uint32_t* d, const std::uint32_t* s, int n)
 {
     Scalar::Copy(d, s, n);
+}
+
+// Rows of a blit lie a whole image width apart, too far apart for the hardware
+// to guess; asking for a destination row ahead while this one is blended keeps
+// the blend from waiting on memory.
+constexpr int kPrefetchRows = 2;
+
+inline void PrefetchRow(const std::uint32_t* row, int width)
+{
+    const char* first = reinterpret_cast<const char*>(row);
+    const char* last = reinterpret_cast<const char*>(row + width - 1);
+    for (const char* line = first; line < last; line += 64)
+        _mm_prefetch(line, _MM_HINT_T0);
+    _mm_prefetch(last, _MM_HINT_T0);
+}
+
+void OverOpaqueTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s,
+                     const std::uint64_t* terms, std::ptrdiff_t sStride, int width, int height)
+{
+    for (int j = 0; j < height; ++j) {
+        if (j + kPrefetchRows < height)
+            PrefetchRow(d + (j + kPrefetchRows) * dStride, width);
+        OverOpaqueTerms(d + j * dStride, s + j * sStride, terms + j * sStride, width);
+    }
+}
+
+void AddTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* terms, std::ptrdiff_t tStride,
+              int width, int height)
+{
+    for (int j = 0; j < height; ++j) {
+        if (j + kPrefetchRows < height)
+            PrefetchRow(d + (j + kPrefetchRows) * dStride, width);
+        AddTerms(d + j * dStride, terms + j * tStride, width);
+    }
+}
+
+void AdditiveTinted(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s, std::ptrdiff_t sStride,
+                    int width, int height, const Color& c, bool srcHasAlpha)
+{
+    for (int j = 0; j < height; ++j) {
+        if (j + kPrefetchRows < height)
+            PrefetchRow(d + (j + kPrefetchRows) * dStride, width);
+        AdditiveTinted(d + j * dStride, s + j * sStride, width, c, srcHasAlpha);
+    }
+}
+
+void Fill(std::uint32_t* d, std::ptrdiff_t dStride, int width, int height, const Color& c)
+{
+    for (int j = 0; j < height; ++j) {
+        // An opaque fill never reads the pixels.
+        if (c.mAlpha != 255 && j + kPrefetchRows < height)
+            PrefetchRow(d + (j + kPrefetchRows) * dStride, width);
+        Fill(d + j * dStride, width, c);
+    }
 }
 
 #else
@@ -431,9 +599,13 @@ void OverOpaque(std::uint32_t* d, const std::uint32_t* s, int n)
 {
     Scalar::OverOpaque(d, s, n);
 }
-void OverOpaquePartial(std::uint32_t* d, const std::uint32_t* s, int n)
+void OverOpaqueTerms(std::uint32_t* d, const std::uint32_t* s, const std::uint64_t* terms, int n)
 {
-    Scalar::OverOpaquePartial(d, s, n);
+    Scalar::OverOpaqueTerms(d, s, terms, n);
+}
+void AddTerms(std::uint32_t* d, const std::uint32_t* terms, int n)
+{
+    Scalar::AddTerms(d, terms, n);
 }
 void Composite(std::uint32_t* d, const std::uint32_t* s, int n)
 {
@@ -464,6 +636,26 @@ void Copy(std::uint32_t* d, const std::uint32_t* s, int n)
     Scalar::Copy(d, s, n);
 }
 
+void OverOpaqueTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s,
+                     const std::uint64_t* terms, std::ptrdiff_t sStride, int width, int height)
+{
+    Scalar::OverOpaqueTerms(d, dStride, s, terms, sStride, width, height);
+}
+void AddTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* terms, std::ptrdiff_t tStride,
+              int width, int height)
+{
+    Scalar::AddTerms(d, dStride, terms, tStride, width, height);
+}
+void AdditiveTinted(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s, std::ptrdiff_t sStride,
+                    int width, int height, const Color& c, bool srcHasAlpha)
+{
+    Scalar::AdditiveTinted(d, dStride, s, sStride, width, height, c, srcHasAlpha);
+}
+void Fill(std::uint32_t* d, std::ptrdiff_t dStride, int width, int height, const Color& c)
+{
+    Scalar::Fill(d, dStride, width, height, c);
+}
+
 #endif
 
 } // namespace Simd
@@ -474,9 +666,13 @@ void OverOpaque(std::uint32_t* d, const std::uint32_t* s, int n)
 {
     ScalarOnly() ? Scalar::OverOpaque(d, s, n) : Simd::OverOpaque(d, s, n);
 }
-void OverOpaquePartial(std::uint32_t* d, const std::uint32_t* s, int n)
+void OverOpaqueTerms(std::uint32_t* d, const std::uint32_t* s, const std::uint64_t* terms, int n)
 {
-    ScalarOnly() ? Scalar::OverOpaquePartial(d, s, n) : Simd::OverOpaquePartial(d, s, n);
+    ScalarOnly() ? Scalar::OverOpaqueTerms(d, s, terms, n) : Simd::OverOpaqueTerms(d, s, terms, n);
+}
+void AddTerms(std::uint32_t* d, const std::uint32_t* terms, int n)
+{
+    ScalarOnly() ? Scalar::AddTerms(d, terms, n) : Simd::AddTerms(d, terms, n);
 }
 void Composite(std::uint32_t* d, const std::uint32_t* s, int n)
 {
@@ -502,6 +698,30 @@ void Fill(std::uint32_t* d, int n, const Color& c)
 void Copy(std::uint32_t* d, const std::uint32_t* s, int n)
 {
     Scalar::Copy(d, s, n);
+}
+
+void OverOpaqueTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s,
+                     const std::uint64_t* terms, std::ptrdiff_t sStride, int width, int height)
+{
+    ScalarOnly() ? Scalar::OverOpaqueTerms(d, dStride, s, terms, sStride, width, height)
+                 : Simd::OverOpaqueTerms(d, dStride, s, terms, sStride, width, height);
+}
+void AddTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* terms, std::ptrdiff_t tStride,
+              int width, int height)
+{
+    ScalarOnly() ? Scalar::AddTerms(d, dStride, terms, tStride, width, height)
+                 : Simd::AddTerms(d, dStride, terms, tStride, width, height);
+}
+void AdditiveTinted(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s, std::ptrdiff_t sStride,
+                    int width, int height, const Color& c, bool srcHasAlpha)
+{
+    ScalarOnly() ? Scalar::AdditiveTinted(d, dStride, s, sStride, width, height, c, srcHasAlpha)
+                 : Simd::AdditiveTinted(d, dStride, s, sStride, width, height, c, srcHasAlpha);
+}
+
+void Fill(std::uint32_t* d, std::ptrdiff_t dStride, int width, int height, const Color& c)
+{
+    ScalarOnly() ? Scalar::Fill(d, dStride, width, height, c) : Simd::Fill(d, dStride, width, height, c);
 }
 
 } // namespace Quill::PixelKernels

@@ -3,6 +3,7 @@
 // against the worked cases of the rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -112,16 +113,31 @@ TEST_F(BlendKernels, OpaqueDestinationRuleOverEveryAlpha)
     const std::vector<std::uint32_t> runs = RandomRow(mRng, 1 << 16);
     ExpectMatches(dest, runs, K::Simd::OverOpaque, Ref::OverOpaque, "vector opaque runs");
 
-    // The partial-run kernel for alphas 1..254 only, in every row length up to 11.
-    std::vector<std::uint32_t> partial(dest.size());
-    for (std::size_t i = 0; i < partial.size(); ++i)
-        partial[i] = RandomColour(mRng, 1 + static_cast<int>(i % 254));
-    ExpectMatches(dest, partial, K::Simd::OverOpaquePartial, Ref::OverOpaque, "vector partial");
+    // The prepared-terms form and the run-length walk, in every row length up to 11.
+    std::vector<std::uint64_t> terms(runs.size());
+    std::transform(runs.begin(), runs.end(), terms.begin(), Ref::OverTerms);
     for (int n = 0; n < 12; ++n) {
-        std::vector<std::uint32_t> d(dest.begin(), dest.begin() + n);
-        std::vector<std::uint32_t> s(partial.begin(), partial.begin() + n);
-        ExpectMatches(d, s, K::Simd::OverOpaquePartial, Ref::OverOpaque, "short partial");
+        const int offset = n * 5;
+        std::vector<std::uint32_t> d(dest.begin() + offset, dest.begin() + offset + n);
+        std::vector<std::uint32_t> s(runs.begin() + offset, runs.begin() + offset + n);
+        const std::uint64_t* t = terms.data() + offset;
+        ExpectMatches(
+            d, s,
+            [t](std::uint32_t* o, const std::uint32_t* in, int k) { K::Simd::OverOpaqueTerms(o, in, t, k); },
+            Ref::OverOpaque, "short vector terms");
     }
+    auto withTerms = [&terms](std::uint32_t* o, const std::uint32_t* in, int k) {
+        K::Simd::OverOpaqueTerms(o, in, terms.data(), k);
+    };
+    ExpectMatches(dest, runs, withTerms, Ref::OverOpaque, "vector terms");
+    auto scalarTerms = [&terms](std::uint32_t* o, const std::uint32_t* in, int k) {
+        K::Scalar::OverOpaqueTerms(o, in, terms.data(), k);
+    };
+    ExpectMatches(dest, runs, scalarTerms, Ref::OverOpaque, "scalar terms");
+    // Every alpha against destinations whose alpha is not 255: transparent source pixels keep it.
+    std::vector<std::uint32_t> seeThrough = RandomRow(mRng, src.size());
+    std::transform(src.begin(), src.end(), terms.begin(), Ref::OverTerms);
+    ExpectMatches(seeThrough, src, withTerms, Ref::OverOpaque, "vector terms, any destination");
 }
 
 TEST_F(BlendKernels, TintedOverEverySourceAndColourAlpha)
