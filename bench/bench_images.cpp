@@ -20,6 +20,40 @@ namespace {
 
 using QuillTest::Bytes;
 
+void WriteToVector(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+void FlushNothing(png_structp /*png*/) {}
+
+// An 8-bit PNG of the given colour type and one byte per sample (for palette
+// pictures, one index per pixel and the 0xRRGGBB palette).
+Bytes EncodePNG(int width, int height, int colorType, const std::vector<std::uint8_t>& samples,
+                const std::vector<std::uint32_t>& palette = {})
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    Bytes out;
+    png_set_write_fn(png, &out, WriteToVector, FlushNothing);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> colors;
+    for (std::uint32_t rgb : palette)
+        colors.push_back(
+            {static_cast<png_byte>(rgb >> 16), static_cast<png_byte>(rgb >> 8), static_cast<png_byte>(rgb)});
+    if (!colors.empty())
+        png_set_PLTE(png, info, colors.data(), static_cast<int>(colors.size()));
+    png_write_info(png, info);
+    const std::size_t stride = samples.size() / static_cast<std::size_t>(height);
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, samples.data() + static_cast<std::size_t>(y) * stride);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr double kMegapixels = kWidth * kHeight / 1e6;
@@ -92,12 +126,7 @@ const Pictures& GetPictures()
         const auto rgb = MakePicture();
         Pictures p;
 
-        QuillTest::PngSpec png;
-        png.mWidth = kWidth;
-        png.mHeight = kHeight;
-        png.mColorType = PNG_COLOR_TYPE_RGB;
-        png.mSamples.assign(rgb.begin(), rgb.end());
-        p.mPng = QuillTest::EncodePNG(png);
+        p.mPng = EncodePNG(kWidth, kHeight, PNG_COLOR_TYPE_RGB, rgb);
 
         QuillTest::JpegSpec jpeg;
         jpeg.mWidth = kWidth;
@@ -115,13 +144,7 @@ const Pictures& GetPictures()
                      .Trailer()
                      .Data();
 
-        QuillTest::PngSpec palettePng;
-        palettePng.mWidth = kWidth;
-        palettePng.mHeight = kHeight;
-        palettePng.mColorType = PNG_COLOR_TYPE_PALETTE;
-        palettePng.mPalette = table;
-        palettePng.mSamples.assign(indices.begin(), indices.end());
-        p.mPalettePng = QuillTest::EncodePNG(palettePng);
+        p.mPalettePng = EncodePNG(kWidth, kHeight, PNG_COLOR_TYPE_PALETTE, indices, table);
         return p;
     }();
     return pictures;

@@ -13,9 +13,9 @@ namespace {
 using Quill::ImageLib::DecodeGIFImage;
 using QuillTest::Bytes;
 using QuillTest::EncodeLZW;
-using QuillTest::FullTable;
 using QuillTest::GifBuilder;
 using QuillTest::PackCodes;
+using Indices = std::vector<std::uint8_t>;
 using Table = std::vector<std::uint32_t>;
 
 // Distinct colours, entry i being easy to tell from entry i + 1.
@@ -27,88 +27,127 @@ Table MakeTable(std::size_t size)
     return table;
 }
 
-std::vector<std::uint8_t> RandomIndices(std::size_t count, int colors, std::uint32_t seed)
+// Noise, or with runs set, runs of one index (long strings, and codes naming
+// the entry they define).
+Indices MakeIndices(std::size_t count, int colors, std::uint32_t seed, bool runs = false)
 {
     std::mt19937 random(seed);
-    std::vector<std::uint8_t> indices(count);
-    for (auto& index : indices)
-        index = static_cast<std::uint8_t>(random() % static_cast<std::uint32_t>(colors));
-    return indices;
-}
-
-// Runs of one index with occasional changes: long strings and the case of a
-// code naming the entry it defines.
-std::vector<std::uint8_t> RunIndices(std::size_t count, int colors, std::uint32_t seed)
-{
-    std::mt19937 random(seed);
-    std::vector<std::uint8_t> indices(count);
+    Indices indices(count);
     std::uint8_t current = 0;
     for (auto& index : indices) {
-        if (random() % 37 == 0)
+        if (!runs || random() % 37 == 0)
             current = static_cast<std::uint8_t>(random() % static_cast<std::uint32_t>(colors));
         index = current;
     }
     return indices;
 }
 
-std::vector<std::uint32_t> Expected(const std::vector<std::uint8_t>& indices, const Table& table,
-                                    int transparentIndex = -1)
+std::vector<std::uint32_t> Expected(const Indices& indices, const Table& table, int transparentIndex = -1)
 {
     std::vector<std::uint32_t> pixels;
     for (std::uint8_t index : indices) {
-        if (index == transparentIndex)
-            pixels.push_back(0);
-        else
-            pixels.push_back(index < table.size() ? 0xFF000000u | table[index] : 0xFF000000u);
+        const std::uint32_t color = index < table.size() ? 0xFF000000u | table[index] : 0xFF000000u;
+        pixels.push_back(index == transparentIndex ? 0 : color);
     }
     return pixels;
 }
 
-Bytes SimpleGif(int width, int height, const std::vector<std::uint8_t>& indices, const Table& table,
-                int codeSize, FullTable full = FullTable::Clear)
+// A file of one image: header with global table, an optional control block,
+// the image with an optional local table, trailer.
+struct GifParts {
+    Table mGlobal;
+    int mCodeSize = 2;
+    Table mLocal;
+    int mControl = -2; // -2: no control block; -1: one without transparency
+    bool mInterlaced = false;
+    std::string_view mSignature = "GIF89a";
+
+    GifParts& Local(Table table)
+    {
+        mLocal = std::move(table);
+        return *this;
+    }
+    GifParts& Control(int transparentIndex)
+    {
+        mControl = transparentIndex;
+        return *this;
+    }
+    GifParts& Interlaced()
+    {
+        mInterlaced = true;
+        return *this;
+    }
+    GifParts& Signature(std::string_view signature)
+    {
+        mSignature = signature;
+        return *this;
+    }
+};
+
+GifParts Parts(Table global, int codeSize = 2)
 {
-    const Bytes lzw = EncodeLZW(indices, codeSize, full);
-    return GifBuilder()
-        .Header("GIF89a", width, height, table)
-        .Image(width, height, {}, false, codeSize, lzw)
+    GifParts parts;
+    parts.mGlobal = std::move(global);
+    parts.mCodeSize = codeSize;
+    return parts;
+}
+
+Bytes MakeGif(const GifParts& parts, int width, int height, const Bytes& lzw)
+{
+    GifBuilder builder;
+    builder.Header(parts.mSignature, width, height, parts.mGlobal);
+    if (parts.mControl >= -1)
+        builder.GraphicControl(parts.mControl);
+    return builder.Image(width, height, parts.mLocal, parts.mInterlaced, parts.mCodeSize, lzw)
         .Trailer()
         .Data();
 }
 
-TEST(GIFDecoderTest, TransparentIndexFiveBecomesTransparentBlack)
+TEST(GIFDecoderTest, TransparentIndexFollowsTheLastControlBlock)
 {
     const Table table = MakeTable(8);
-    const auto indices = RandomIndices(9 * 5, 8, 5);
+    const Indices indices = MakeIndices(9 * 5, 8, 5);
     ASSERT_NE(std::count(indices.begin(), indices.end(), 5), 0);
     const Bytes lzw = EncodeLZW(indices, 3);
-    const Bytes file = GifBuilder()
-                           .Header("GIF89a", 9, 5, table)
-                           .GraphicControl(5)
-                           .Image(9, 5, {}, false, 3, lzw)
-                           .Trailer()
-                           .Data();
-
-    const auto image = DecodeGIFImage(file);
+    auto image = DecodeGIFImage(MakeGif(Parts(table, 3).Control(5), 9, 5, lzw));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->mWidth, 9);
     EXPECT_EQ(image->mHeight, 5);
     EXPECT_EQ(image->mPixels, Expected(indices, table, 5));
+
+    // A later control block without the flag cancels an earlier one.
+    const Bytes twoBlocks = GifBuilder()
+                                .Header("GIF89a", 9, 5, table)
+                                .GraphicControl(5)
+                                .GraphicControl(-1, 5)
+                                .Image(9, 5, {}, false, 3, lzw)
+                                .Data();
+    image = DecodeGIFImage(twoBlocks);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->mPixels, Expected(indices, table));
+
+    // A control block too short to hold an index marks nothing.
+    const std::uint8_t shortBlock[] = {0x21, 0xF9, 1, 1, 0};
+    image = DecodeGIFImage(
+        GifBuilder().Header("GIF89a", 9, 5, table).Raw(shortBlock).Image(9, 5, {}, false, 3, lzw).Data());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->mPixels, Expected(indices, table));
 }
 
 TEST(GIFDecoderTest, RoundTripsEveryCodeSizeAndTableMode)
 {
+    const int width = 97;
+    const int height = 83;
     for (int codeSize = 2; codeSize <= 8; ++codeSize) {
-        const int colors = 1 << codeSize;
-        const Table table = MakeTable(static_cast<std::size_t>(colors));
+        const Table table = MakeTable(std::size_t{1} << codeSize);
         // Noise fills the 4096-entry table several times at the larger code sizes.
-        const int width = 97;
-        const int height = 83;
-        for (const auto& indices : {RandomIndices(width * height, colors, 100u + codeSize),
-                                    RunIndices(width * height, colors, 200u + codeSize)}) {
-            for (FullTable full : {FullTable::Clear, FullTable::Keep}) {
-                SCOPED_TRACE(testing::Message() << "code size " << codeSize << ", full table "
-                                                << (full == FullTable::Clear ? "cleared" : "kept"));
-                const auto image = DecodeGIFImage(SimpleGif(width, height, indices, table, codeSize, full));
+        for (bool runs : {false, true}) {
+            const Indices indices = MakeIndices(width * height, 1 << codeSize, 100u + codeSize, runs);
+            for (auto full : {QuillTest::FullTable::Clear, QuillTest::FullTable::Keep}) {
+                SCOPED_TRACE(testing::Message() << "code size " << codeSize << (runs ? ", runs" : ", noise")
+                                                << (full == QuillTest::FullTable::Keep ? ", no clear" : ""));
+                const Bytes lzw = EncodeLZW(indices, codeSize, full);
+                const auto image = DecodeGIFImage(MakeGif(Parts(table, codeSize), width, height, lzw));
                 ASSERT_TRUE(image);
                 EXPECT_EQ(image->mPixels, Expected(indices, table));
             }
@@ -122,27 +161,23 @@ TEST(GIFDecoderTest, AFullTableKeepsEveryEntryUntilTheNextClear)
     // 3839 of them fill entries 258 to 4095 exactly. Then codes name the last
     // entries and a literal follows, with no clear code in between.
     const Table table = MakeTable(256);
-    const auto literals = RandomIndices(3839, 256, 6);
+    const Indices literals = MakeIndices(3839, 256, 6);
     QuillTest::GifCodeWriter writer(8);
     writer.Put(256);
     for (std::uint8_t literal : literals)
         writer.Put(literal);
-    std::vector<std::uint8_t> expected = literals;
-    auto entry = [&](int code) { // the two indices entry 258 + k stands for
-        const std::size_t k = static_cast<std::size_t>(code - 258);
-        return std::vector<std::uint8_t>{literals[k], literals[k + 1]};
-    };
+    Indices expected = literals;
     for (int code : {4095, 4094, 4095, 17, 300}) {
         writer.Put(code);
-        const auto part =
-            code < 256 ? std::vector<std::uint8_t>{static_cast<std::uint8_t>(code)} : entry(code);
+        // Entry 258 + k stands for literals k and k + 1.
+        const auto k = static_cast<std::size_t>(code - 258);
+        const Indices part =
+            code < 256 ? Indices{static_cast<std::uint8_t>(code)} : Indices{literals[k], literals[k + 1]};
         expected.insert(expected.end(), part.begin(), part.end());
     }
     writer.Put(257);
-    const Bytes lzw = writer.Finish();
     const int width = static_cast<int>(expected.size());
-    const auto image = DecodeGIFImage(
-        GifBuilder().Header("GIF89a", width, 1, table).Image(width, 1, {}, false, 8, lzw).Trailer().Data());
+    const auto image = DecodeGIFImage(MakeGif(Parts(table, 8), width, 1, writer.Finish()));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->mPixels, Expected(expected, table));
 }
@@ -153,219 +188,142 @@ TEST(GIFDecoderTest, InterlacedRowsLandInTheirPasses)
     for (int height : {1, 2, 3, 4, 5, 7, 8, 9, 12, 17, 33}) {
         SCOPED_TRACE(testing::Message() << "height " << height);
         const int width = 6;
-        std::vector<std::uint8_t> indices;
+        Indices indices;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 indices.push_back(static_cast<std::uint8_t>((y + x * 3) % 32));
         const Bytes lzw = EncodeLZW(QuillTest::InterlaceRows(indices, width, height), 5);
-        const Bytes file = GifBuilder()
-                               .Header("GIF89a", width, height, table)
-                               .Image(width, height, {}, true, 5, lzw)
-                               .Trailer()
-                               .Data();
-        const auto image = DecodeGIFImage(file);
+        const auto image = DecodeGIFImage(MakeGif(Parts(table, 5).Interlaced(), width, height, lzw));
         ASSERT_TRUE(image);
         EXPECT_EQ(image->mPixels, Expected(indices, table));
     }
 }
 
-TEST(GIFDecoderTest, ColourTablesAndSignatures)
+TEST(GIFDecoderTest, ColourTablesSignaturesAndSizes)
 {
-    const auto indices = RandomIndices(7 * 6, 4, 9);
-    const Table global(4, 0xFF0000);
+    const Indices indices = MakeIndices(7 * 6, 4, 9);
     const Table local = MakeTable(4);
     const Bytes lzw = EncodeLZW(indices, 2);
+    const std::vector<std::pair<GifParts, Table>> cases = {
+        // A local table replaces the global one.
+        {Parts(Table(4, 0xFF0000)).Local(local), local},
+        // The older signature reads the same.
+        {Parts(local).Signature("GIF87a"), local},
+        // Indices past the end of a short table, or with no table at all, are opaque black.
+        {Parts(MakeTable(2)), MakeTable(2)},
+        {Parts({}), {}},
+    };
+    for (const auto& [parts, colors] : cases) {
+        const auto image = DecodeGIFImage(MakeGif(parts, 7, 6, lzw));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->mPixels, Expected(indices, colors));
+    }
 
-    // A local table replaces the global one.
-    auto image = DecodeGIFImage(
-        GifBuilder().Header("GIF89a", 7, 6, global).Image(7, 6, local, false, 2, lzw).Trailer().Data());
+    // The size is the image's, not the logical screen's; codes for pixels past
+    // the last one (strings running over the end) are dropped.
+    const Indices longer = MakeIndices(40, 4, 8, true);
+    const auto image = DecodeGIFImage(GifBuilder()
+                                          .Header("GIF89a", 300, 200, local)
+                                          .Image(5, 5, {}, false, 2, EncodeLZW(longer, 2))
+                                          .Data());
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, Expected(indices, local));
-
-    // The older signature reads the same; the screen size is not the image size.
-    image = DecodeGIFImage(
-        GifBuilder().Header("GIF87a", 300, 200, local).Image(7, 6, {}, false, 2, lzw).Trailer().Data());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mWidth, 7);
-    EXPECT_EQ(image->mHeight, 6);
-    EXPECT_EQ(image->mPixels, Expected(indices, local));
-
-    // Indices past the end of a short table, or with no table at all, are opaque black.
-    const Table twoColors = MakeTable(2);
-    image = DecodeGIFImage(
-        GifBuilder().Header("GIF89a", 7, 6, twoColors).Image(7, 6, {}, false, 2, lzw).Trailer().Data());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, Expected(indices, twoColors));
-    image = DecodeGIFImage(
-        GifBuilder().Header("GIF89a", 7, 6, {}).Image(7, 6, {}, false, 2, lzw).Trailer().Data());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, Expected(indices, {}));
+    EXPECT_EQ(image->mWidth, 5);
+    EXPECT_EQ(image->mHeight, 5);
+    EXPECT_EQ(image->mPixels, Expected(Indices(longer.begin(), longer.begin() + 25), local));
 }
 
 TEST(GIFDecoderTest, ExtensionsAreSteppedOverAndOnlyTheFirstImageCounts)
 {
     const Table table = MakeTable(16);
-    const auto first = RandomIndices(10 * 4, 16, 1);
-    const auto second = RandomIndices(10 * 4, 16, 2);
-    const Bytes comment(600, 'c');
-    const std::uint8_t netscape[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
-    const std::uint8_t loop[] = {1, 0, 0};
-    const Bytes unknown(70, 0x42);
+    const Indices first = MakeIndices(10 * 4, 16, 1);
+    const std::uint8_t netscape[] = {0x21, 0xFF, 11,  'N', 'E', 'T', 'S', 'C', 'A', 'P',
+                                     'E',  '2',  '.', '0', 3,   1,   0,   0,   0};
     GifBuilder builder;
     builder.Header("GIF89a", 10, 4, table)
-        .Extension(0xFE, comment, 100)
-        .Raw(Bytes{0x21, 0xFF, 11})
+        .Extension(0xFE, Bytes(600, 'c'), 100)
         .Raw(netscape)
-        .Raw(Bytes{3})
-        .Raw(loop)
-        .Raw(Bytes{0})
-        .Extension(0x01, unknown, 13)
+        .Extension(0x01, Bytes(70, 0x42), 13)
         .Extension(0x77, {})
         // A control block with an extra sub-block after its four bytes.
         .Raw(Bytes{0x21, 0xF9, 4, 1, 0, 0, 3, 2, 9, 9, 0})
         .Image(10, 4, {}, false, 4, EncodeLZW(first, 4))
-        // The second image would be wrong if read, and its data is broken anyway.
+        // A second image, different and broken, is never read.
         .GraphicControl(-1)
-        .Image(10, 4, {}, false, 4, EncodeLZW(second, 4))
+        .Image(10, 4, {}, false, 4, EncodeLZW(MakeIndices(10 * 4, 16, 2), 4))
         .Raw(Bytes{0x2C, 0xFF});
     const auto image = DecodeGIFImage(builder.Data());
     ASSERT_TRUE(image);
     EXPECT_EQ(image->mPixels, Expected(first, table, 3));
 }
 
-TEST(GIFDecoderTest, TheLastControlBlockBeforeTheImageDecides)
-{
-    const Table table = MakeTable(4);
-    const auto indices = RandomIndices(5 * 5, 4, 3);
-    const Bytes lzw = EncodeLZW(indices, 2);
-    auto image = DecodeGIFImage(GifBuilder()
-                                    .Header("GIF89a", 5, 5, table)
-                                    .GraphicControl(1)
-                                    .GraphicControl(-1, 1)
-                                    .Image(5, 5, {}, false, 2, lzw)
-                                    .Trailer()
-                                    .Data());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, Expected(indices, table));
-    image = DecodeGIFImage(GifBuilder()
-                               .Header("GIF89a", 5, 5, table)
-                               .GraphicControl(-1)
-                               .GraphicControl(2)
-                               .Image(5, 5, {}, false, 2, lzw)
-                               .Trailer()
-                               .Data());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, Expected(indices, table, 2));
-}
-
-TEST(GIFDecoderTest, CodesPastTheLastPixelAreIgnored)
-{
-    // 40 pixels of data for a 5 × 5 picture: strings run over the end.
-    const Table table = MakeTable(4);
-    for (const auto& indices : {RunIndices(40, 4, 8), RandomIndices(40, 4, 8)}) {
-        const Bytes lzw = EncodeLZW(indices, 2);
-        const auto image = DecodeGIFImage(
-            GifBuilder().Header("GIF89a", 5, 5, table).Image(5, 5, {}, false, 2, lzw).Trailer().Data());
-        ASSERT_TRUE(image);
-        const std::vector<std::uint8_t> shown(indices.begin(), indices.begin() + 25);
-        EXPECT_EQ(image->mPixels, Expected(shown, table));
-    }
-}
-
 TEST(GIFDecoderTest, MalformedCodeStreamsAreRefused)
 {
     const Table table = MakeTable(4);
     // Code size 2: clear 4, end 5, first free entry 6, codes 3 bits wide.
-    auto decode = [&](const Bytes& lzw) {
-        return DecodeGIFImage(
-            GifBuilder().Header("GIF89a", 2, 2, table).Image(2, 2, {}, false, 2, lzw).Trailer().Data());
+    auto decode = [&](int side, const std::vector<std::pair<int, int>>& codes) {
+        return DecodeGIFImage(MakeGif(Parts(table), side, side, PackCodes(codes)));
     };
     // The reference stream decodes: 1, 1, then entry 6 ("1 1").
-    ASSERT_TRUE(decode(PackCodes({{4, 3}, {1, 3}, {1, 3}, {6, 3}, {5, 3}})));
+    ASSERT_TRUE(decode(2, {{4, 3}, {1, 3}, {1, 3}, {6, 3}, {5, 3}}));
     // Right after a clear, an entry that is not a single index is undefined.
-    EXPECT_FALSE(decode(PackCodes({{4, 3}, {6, 3}, {1, 3}, {1, 3}, {5, 3}})));
+    EXPECT_FALSE(decode(2, {{4, 3}, {6, 3}, {1, 3}, {1, 3}, {5, 3}}));
     // A code beyond the next entry to be defined.
-    EXPECT_FALSE(decode(PackCodes({{4, 3}, {1, 3}, {7, 3}, {5, 3}})));
+    EXPECT_FALSE(decode(2, {{4, 3}, {1, 3}, {7, 3}, {5, 3}}));
     // After a second clear the old entries are gone.
-    EXPECT_FALSE(decode(PackCodes({{4, 3}, {1, 3}, {1, 3}, {4, 3}, {6, 3}, {5, 3}})));
+    EXPECT_FALSE(decode(2, {{4, 3}, {1, 3}, {1, 3}, {4, 3}, {6, 3}, {5, 3}}));
     // The end code before every pixel is there.
-    EXPECT_FALSE(decode(PackCodes({{4, 3}, {1, 3}, {2, 3}, {5, 3}})));
-    // The data simply stops (zero padding to the byte still reads as codes, so
-    // the picture is larger than the two bytes can cover).
-    const Bytes stops = PackCodes({{4, 3}, {1, 3}, {2, 3}});
-    EXPECT_FALSE(DecodeGIFImage(
-        GifBuilder().Header("GIF89a", 3, 3, table).Image(3, 3, {}, false, 2, stops).Trailer().Data()));
-    EXPECT_FALSE(decode({}));
+    EXPECT_FALSE(decode(2, {{4, 3}, {1, 3}, {2, 3}, {5, 3}}));
+    // The data stops (its zero padding reads as codes, but too few for 3 × 3).
+    EXPECT_FALSE(decode(3, {{4, 3}, {1, 3}, {2, 3}}));
+    EXPECT_FALSE(decode(2, {}));
 }
 
 TEST(GIFDecoderTest, MalformedFilesAreRefused)
 {
     const Table table = MakeTable(4);
-    const Bytes lzw = EncodeLZW(RandomIndices(6, 4, 1), 2);
-    auto file = [&](std::string_view signature, int width, int height, int codeSize) {
-        return GifBuilder()
-            .Header(signature, width, height, table)
-            .Image(width, height, {}, false, codeSize, lzw)
-            .Trailer()
-            .Data();
-    };
-    ASSERT_TRUE(DecodeGIFImage(file("GIF89a", 3, 2, 2)));
-    EXPECT_FALSE(DecodeGIFImage(file("GIF88a", 3, 2, 2)));
-    EXPECT_FALSE(DecodeGIFImage(file("JIF89a", 3, 2, 2)));
+    const Bytes lzw = EncodeLZW(MakeIndices(6, 4, 1), 2);
+    ASSERT_TRUE(DecodeGIFImage(MakeGif(Parts(table), 3, 2, lzw)));
+    EXPECT_FALSE(DecodeGIFImage(MakeGif(Parts(table).Signature("GIF88a"), 3, 2, lzw)));
+    EXPECT_FALSE(DecodeGIFImage(MakeGif(Parts(table).Signature("JIF89a"), 3, 2, lzw)));
     EXPECT_FALSE(DecodeGIFImage(Bytes{'G', 'I', 'F', '8', '9'}));
-    EXPECT_FALSE(DecodeGIFImage(file("GIF89a", 0, 2, 2)));
-    EXPECT_FALSE(DecodeGIFImage(file("GIF89a", 3, 0, 2)));
+    EXPECT_FALSE(DecodeGIFImage(MakeGif(Parts(table), 0, 2, lzw)));
+    EXPECT_FALSE(DecodeGIFImage(MakeGif(Parts(table), 3, 0, lzw)));
     for (int codeSize : {0, 1, 9, 12, 255})
-        EXPECT_FALSE(DecodeGIFImage(file("GIF89a", 3, 2, codeSize))) << "code size " << codeSize;
+        EXPECT_FALSE(DecodeGIFImage(MakeGif(Parts(table, codeSize), 3, 2, lzw))) << codeSize;
 
-    // A trailer, or the end of the file, before any image.
-    EXPECT_FALSE(DecodeGIFImage(GifBuilder().Header("GIF89a", 3, 2, table).Trailer().Data()));
-    EXPECT_FALSE(DecodeGIFImage(GifBuilder().Header("GIF89a", 3, 2, table).GraphicControl(1).Data()));
-    // A block that is neither extension nor image.
-    EXPECT_FALSE(DecodeGIFImage(GifBuilder().Header("GIF89a", 3, 2, table).Raw(Bytes{0x00}).Data()));
-
-    // A sub-block claiming more bytes than the file has.
-    Bytes lying = GifBuilder()
-                      .Header("GIF89a", 3, 2, table)
-                      .Raw(Bytes{0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0, 2, 200})
-                      .Raw(lzw)
-                      .Data();
-    EXPECT_FALSE(DecodeGIFImage(lying));
-    lying = GifBuilder().Header("GIF89a", 3, 2, table).Raw(Bytes{0x21, 0xFE, 50, 'x'}).Data();
-    EXPECT_FALSE(DecodeGIFImage(lying));
+    // A trailer, the end of the file, or a block of no known kind before any image.
+    const Bytes header = GifBuilder().Header("GIF89a", 3, 2, table).Data();
+    for (const Bytes& rest :
+         {Bytes{0x3B}, Bytes{0x21, 0xF9, 4, 1, 0, 0, 1, 0}, Bytes{0x00},
+          // Sub-blocks claiming more bytes than the file has.
+          Bytes{0x21, 0xFE, 50, 'x'}, Bytes{0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0, 2, 200, 1, 2}}) {
+        Bytes file = header;
+        file.insert(file.end(), rest.begin(), rest.end());
+        EXPECT_FALSE(DecodeGIFImage(file)) << "block " << int{rest[0]};
+    }
 }
 
 TEST(GIFDecoderTest, EveryTruncationIsRefusedUntilTheImageDataIsComplete)
 {
-    const Table table = MakeTable(16);
-    const auto indices = RandomIndices(13 * 11, 16, 4);
-    const Bytes lzw = EncodeLZW(indices, 4);
     GifBuilder builder;
-    builder.Header("GIF89a", 13, 11, table).GraphicControl(2).Extension(0xFE, Bytes(40, 'x'), 16);
-    builder.Image(13, 11, MakeTable(16), true, 4, lzw, 17);
+    builder.Header("GIF89a", 13, 11, MakeTable(16)).GraphicControl(2).Extension(0xFE, Bytes(40, 'x'), 16);
+    builder.Image(13, 11, MakeTable(16), true, 4, EncodeLZW(MakeIndices(13 * 11, 16, 4), 4), 17);
     const std::size_t complete = builder.Data().size(); // up to the data terminator
-    builder.Trailer();
-    const Bytes& file = builder.Data();
-    for (std::size_t cut = 0; cut < file.size(); ++cut) {
-        const auto image = DecodeGIFImage(std::span(file).first(cut));
-        EXPECT_EQ(image.has_value(), cut >= complete) << "cut at " << cut << " of " << file.size();
-    }
+    const Bytes& file = builder.Trailer().Data();
+    for (std::size_t cut = 0; cut < file.size(); ++cut)
+        EXPECT_EQ(DecodeGIFImage(std::span(file).first(cut)).has_value(), cut >= complete)
+            << "cut at " << cut;
 }
 
 TEST(GIFDecoderTest, SizesBeyondTheLimitsOrTheDataAreRefusedBeforeAllocating)
 {
-    const Table table = MakeTable(4);
-    const Bytes lzw = EncodeLZW(RunIndices(64, 4, 1), 2);
+    const Bytes lzw = EncodeLZW(MakeIndices(64, 4, 1, true), 2);
     QuillTest::AllocationProbe probe;
+    // 16384 × 4096 is within the limits, but 64 pixels of data cannot fill it.
     for (auto [width, height] : {std::pair{16385, 1}, std::pair{1, 16385}, std::pair{16384, 4097},
-                                 std::pair{16384, 4096}, std::pair{65535, 65535}}) {
-        const Bytes file = GifBuilder()
-                               .Header("GIF89a", width, height, table)
-                               .Image(width, height, {}, false, 2, lzw)
-                               .Trailer()
-                               .Data();
-        EXPECT_FALSE(DecodeGIFImage(file)) << width << " x " << height;
-    }
+                                 std::pair{16384, 4096}, std::pair{65535, 65535}})
+        EXPECT_FALSE(DecodeGIFImage(MakeGif(Parts(MakeTable(4)), width, height, lzw)))
+            << width << " x " << height;
     EXPECT_LT(probe.Largest(), 1u << 20);
 }
 

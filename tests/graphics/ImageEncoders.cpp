@@ -1,7 +1,5 @@
 #include "tests/graphics/ImageEncoders.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,29 +18,6 @@ void PutLE16(Bytes& out, int value)
 {
     out.push_back(static_cast<std::uint8_t>(value & 0xFF));
     out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void WriteToVector(png_structp png, png_bytep data, png_size_t length)
-{
-    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-
-void FlushNothing(png_structp /*png*/) {}
-
-int PngChannels(int colorType)
-{
-    switch (colorType) {
-    case PNG_COLOR_TYPE_GRAY:
-    case PNG_COLOR_TYPE_PALETTE:
-        return 1;
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-        return 2;
-    case PNG_COLOR_TYPE_RGB:
-        return 3;
-    default:
-        return 4;
-    }
 }
 
 } // namespace
@@ -238,68 +213,6 @@ GifBuilder& GifBuilder::Raw(std::span<const std::uint8_t> bytes)
 {
     mData.insert(mData.end(), bytes.begin(), bytes.end());
     return *this;
-}
-
-Bytes EncodePNG(const PngSpec& spec)
-{
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    Bytes out;
-    png_set_write_fn(png, &out, WriteToVector, FlushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.mWidth), static_cast<png_uint_32>(spec.mHeight),
-                 spec.mBitDepth, spec.mColorType, spec.mInterlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    std::vector<png_color> palette;
-    for (std::uint32_t rgb : spec.mPalette)
-        palette.push_back(
-            {static_cast<png_byte>(rgb >> 16), static_cast<png_byte>(rgb >> 8), static_cast<png_byte>(rgb)});
-    if (!palette.empty())
-        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    std::vector<png_byte> alphas;
-    png_color_16 key{};
-    if (!spec.mTransparency.empty()) {
-        if (spec.mColorType == PNG_COLOR_TYPE_PALETTE) {
-            for (std::uint16_t a : spec.mTransparency)
-                alphas.push_back(static_cast<png_byte>(a));
-            png_set_tRNS(png, info, alphas.data(), static_cast<int>(alphas.size()), nullptr);
-        } else {
-            if (spec.mColorType == PNG_COLOR_TYPE_GRAY) {
-                key.gray = spec.mTransparency[0];
-            } else {
-                key.red = spec.mTransparency[0];
-                key.green = spec.mTransparency[1];
-                key.blue = spec.mTransparency[2];
-            }
-            png_set_tRNS(png, info, nullptr, 0, &key);
-        }
-    }
-    png_write_info(png, info);
-
-    // Pack the samples of each row at the bit depth, most significant bits first.
-    const int channels = PngChannels(spec.mColorType);
-    const std::size_t rowBytes = (static_cast<std::size_t>(spec.mWidth) * channels * spec.mBitDepth + 7) / 8;
-    std::vector<Bytes> rows(static_cast<std::size_t>(spec.mHeight), Bytes(rowBytes, 0));
-    std::vector<png_bytep> rowPointers;
-    for (int y = 0; y < spec.mHeight; ++y) {
-        Bytes& row = rows[static_cast<std::size_t>(y)];
-        const std::size_t perRow = static_cast<std::size_t>(spec.mWidth) * channels;
-        for (std::size_t i = 0; i < perRow; ++i) {
-            const std::uint16_t sample = spec.mSamples[static_cast<std::size_t>(y) * perRow + i];
-            if (spec.mBitDepth == 16) {
-                row[i * 2] = static_cast<std::uint8_t>(sample >> 8);
-                row[i * 2 + 1] = static_cast<std::uint8_t>(sample);
-            } else {
-                const std::size_t bit = i * static_cast<std::size_t>(spec.mBitDepth);
-                const int shift = 8 - spec.mBitDepth - static_cast<int>(bit % 8);
-                row[bit / 8] = static_cast<std::uint8_t>(row[bit / 8] | (sample << shift));
-            }
-        }
-        rowPointers.push_back(row.data());
-    }
-    png_write_image(png, rowPointers.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return out;
 }
 
 Bytes EncodeJPEG(const JpegSpec& spec)

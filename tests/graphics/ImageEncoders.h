@@ -1,8 +1,8 @@
 #pragma once
 
 // Writers of test pictures: an LZW encoder and GIF block builder written
-// independently of the reader, and thin libpng/libjpeg writers. Shared by the
-// image tests and the image benchmark.
+// independently of the reader, a thin libjpeg writer and a TGA writer. Shared
+// by the image tests and the image benchmark.
 
 #include <cstdint>
 #include <span>
@@ -87,22 +87,6 @@ private:
 
 // Smallest GIF table size field (entries = 2^(field + 1)) holding count entries.
 int GifTableSizeField(std::size_t count);
-
-// A PNG to write with libpng: samples are per channel, in file order, at most
-// 16 bits each (palette images: one index per pixel).
-struct PngSpec {
-    int mWidth = 0;
-    int mHeight = 0;
-    int mColorType = 0;
-    int mBitDepth = 8;
-    bool mInterlaced = false;
-    std::vector<std::uint16_t> mSamples;
-    // Palette entries 0xRRGGBB, for palette images.
-    std::vector<std::uint32_t> mPalette;
-    // tRNS: alpha per palette entry, or one grey value / one RGB triple.
-    std::vector<std::uint16_t> mTransparency;
-};
-Bytes EncodePNG(const PngSpec& spec);
 
 // A JPEG written with libjpeg from interleaved 8-bit samples. colorSpace is a
 // J_COLOR_SPACE value (JCS_RGB, JCS_GRAYSCALE, JCS_CMYK).

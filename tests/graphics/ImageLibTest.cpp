@@ -2,12 +2,9 @@
 // companions, and the TGA reader.
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
-
-#include <png.h>
-
 #include "graphics/ImageLib.h"
 #include "tests/graphics/AllocationProbe.h"
+#include "tests/graphics/ImageData.h"
 #include "tests/graphics/ImageEncoders.h"
 #include "tests/support/TempDir.h"
 
@@ -29,159 +26,113 @@ std::string Tga(int width, int height, const Pixels& pixels)
     return AsText(QuillTest::EncodeTGA(width, height, pixels));
 }
 
-// An RGBA PNG of the given 0xAARRGGBB pixels.
-std::string Png(int width, int height, const Pixels& pixels)
+// A GIF of grey levels (the low byte of each pixel) through a 256-entry grey table.
+std::string GreyGif(int width, int height, const Pixels& pixels)
 {
-    QuillTest::PngSpec spec;
-    spec.mWidth = width;
-    spec.mHeight = height;
-    spec.mColorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    for (std::uint32_t p : pixels)
-        for (int shift : {16, 8, 0, 24})
-            spec.mSamples.push_back(static_cast<std::uint16_t>((p >> shift) & 0xFF));
-    return AsText(QuillTest::EncodePNG(spec));
-}
-
-// A flat-coloured JPEG.
-std::string Jpeg(int width, int height, std::uint32_t rgb)
-{
-    QuillTest::JpegSpec spec;
-    spec.mWidth = width;
-    spec.mHeight = height;
-    spec.mColorSpace = JCS_RGB;
-    for (int i = 0; i < width * height; ++i)
-        for (int shift : {16, 8, 0})
-            spec.mSamples.push_back(static_cast<std::uint8_t>(rgb >> shift));
-    return AsText(QuillTest::EncodeJPEG(spec));
-}
-
-// A GIF whose pixels are the given colours (at most 256 distinct ones).
-std::string Gif(int width, int height, const Pixels& rgb)
-{
-    std::vector<std::uint32_t> table;
+    std::vector<std::uint32_t> greys;
+    for (std::uint32_t g = 0; g < 256; ++g)
+        greys.push_back(g * 0x010101u);
     std::vector<std::uint8_t> indices;
-    for (std::uint32_t p : rgb) {
-        auto found = std::find(table.begin(), table.end(), p & 0xFFFFFF);
-        if (found == table.end())
-            found = table.insert(table.end(), p & 0xFFFFFF);
-        indices.push_back(static_cast<std::uint8_t>(found - table.begin()));
-    }
-    while (table.size() < 4)
-        table.push_back(0);
-    const int codeSize = std::max(2, QuillTest::GifTableSizeField(table.size()) + 1);
+    for (std::uint32_t p : pixels)
+        indices.push_back(static_cast<std::uint8_t>(p));
+    const Bytes lzw = QuillTest::EncodeLZW(indices, 8);
     return AsText(QuillTest::GifBuilder()
-                      .Header("GIF89a", width, height, table)
-                      .Image(width, height, {}, false, codeSize, QuillTest::EncodeLZW(indices, codeSize))
-                      .Trailer()
+                      .Header("GIF89a", width, height, greys)
+                      .Image(width, height, {}, false, 8, lzw)
                       .Data());
 }
 
-bool IsRoughly(std::uint32_t pixel, std::uint32_t expected)
-{
-    for (int shift : {0, 8, 16, 24})
-        if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) -
-                     static_cast<int>((expected >> shift) & 0xFF)) > 3)
-            return false;
-    return true;
-}
+// Committed pictures of known sizes: PNG 13 × 9, JPEG 37 × 21.
+const std::string kPng = AsText(QuillTest::ReadImageData("png/rgba8-interlaced.png"));
+const std::string kJpeg = AsText(QuillTest::ReadImageData("jpeg/baseline.jpg"));
 
 class ImageLibTest : public testing::Test {
 protected:
     std::string Path(std::string_view name) const { return (mDir / name).string(); }
     void Write(std::string_view name, const std::string& bytes) const { mDir.Write(name, bytes); }
+    // Width of the picture found for the name (0 when none): tells the formats apart.
+    int WidthOf(std::string_view name) const
+    {
+        const auto image = GetImage(Path(name), false);
+        return image ? image->mWidth : 0;
+    }
 
     QuillTest::TempDir mDir;
     const Pixels mBall = {0xFF102030, 0x80405060, 0x00708090, 0xFFA0B0C0};
     const Pixels mMask = {0xFF000011, 0xFF0000FF, 0xFF000000, 0xFF00007F};
+    // mBall with mMask's blue channel as alpha.
+    const Pixels mMerged = {0x11102030, 0xFF405060, 0x00708090, 0x7FA0B0C0};
 };
 
 TEST_F(ImageLibTest, NameWithoutExtensionTriesTgaJpgPngGifInOrder)
 {
-    Write("pics/ball.gif", Gif(2, 2, {0xFF0000FF, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF}));
-    auto image = GetImage(Path("pics/ball"), false);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels[0], 0xFF0000FFu);
-
-    Write("pics/ball.png", Png(2, 2, Pixels(4, 0xFF00FF00)));
-    image = GetImage(Path("pics/ball"), false);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels[0], 0xFF00FF00u);
-
+    Write("pics/ball.gif", GreyGif(1, 1, {0x80}));
+    EXPECT_EQ(WidthOf("pics/ball"), 1);
+    Write("pics/ball.png", kPng);
+    EXPECT_EQ(WidthOf("pics/ball"), 13);
     // With both a JPEG and a PNG, the JPEG wins.
-    Write("pics/ball.jpg", Jpeg(16, 8, 0xFF0000));
-    image = GetImage(Path("pics/ball"), false);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mWidth, 16);
-    EXPECT_TRUE(IsRoughly(image->mPixels[0], 0xFFFF0000u));
-
+    Write("pics/ball.jpg", kJpeg);
+    EXPECT_EQ(WidthOf("pics/ball"), 37);
     // A file that is not in its reader's accepted form lets the next one try.
     Write("pics/ball.tga", AsText(QuillTest::EncodeTGA(2, 2, mBall, 24, 0x20)));
-    image = GetImage(Path("pics/ball"), false);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mWidth, 16);
-
+    EXPECT_EQ(WidthOf("pics/ball"), 37);
     Write("pics/ball.tga", Tga(2, 2, mBall));
-    image = GetImage(Path("pics/ball"), false);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, mBall);
+    EXPECT_EQ(WidthOf("pics/ball"), 2);
 
-    EXPECT_FALSE(GetImage(Path("pics/nothing"), false));
-    EXPECT_FALSE(GetImage(Path("nowhere/ball"), false));
+    EXPECT_EQ(WidthOf("pics/nothing"), 0);
+    EXPECT_EQ(WidthOf("nowhere/ball"), 0);
+    // A dot before the last slash starts no extension.
+    Write("my.pics/ball.gif", GreyGif(1, 1, {0x80}));
+    EXPECT_EQ(WidthOf("my.pics/ball"), 1);
 }
 
 TEST_F(ImageLibTest, AGivenExtensionTriesOnlyItsOwnReader)
 {
     Write("pics/ball.tga", Tga(2, 2, mBall));
-    Write("pics/ball.png", Png(2, 2, Pixels(4, 0xFF00FF00)));
-
+    Write("pics/ball.png", kPng);
     // Any case; the file opened has the lower-case extension.
-    auto image = GetImage(Path("pics/ball.PNG"), false);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels[0], 0xFF00FF00u);
-    image = GetImage(Path("pics/ball.Tga"), false);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, mBall);
-
+    EXPECT_EQ(WidthOf("pics/ball.PNG"), 13);
+    EXPECT_EQ(WidthOf("pics/ball.Tga"), 2);
     // Only the named format: no fallback to the others.
-    EXPECT_FALSE(GetImage(Path("pics/ball.gif"), false));
-    EXPECT_FALSE(GetImage(Path("pics/ball.jpg"), false));
+    EXPECT_EQ(WidthOf("pics/ball.gif"), 0);
+    EXPECT_EQ(WidthOf("pics/ball.jpg"), 0);
     // An extension of no known format finds nothing, even beside known files.
-    EXPECT_FALSE(GetImage(Path("pics/ball.bmp"), false));
-    EXPECT_FALSE(GetImage(Path("pics/ball.jpeg"), false));
+    EXPECT_EQ(WidthOf("pics/ball.bmp"), 0);
+    EXPECT_EQ(WidthOf("pics/ball.jpeg"), 0);
     // A PNG named .tga is read by the TGA reader only, and refused.
-    Write("pics/odd.tga", Png(2, 2, Pixels(4, 0xFF00FF00)));
-    EXPECT_FALSE(GetImage(Path("pics/odd.tga"), false));
-}
-
-TEST_F(ImageLibTest, ADotBeforeTheLastSlashIsNoExtension)
-{
-    Write("my.pics/ball.tga", Tga(2, 2, mBall));
-    const auto image = GetImage(Path("my.pics/ball"), false);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, mBall);
+    Write("pics/odd.tga", kPng);
+    EXPECT_EQ(WidthOf("pics/odd.tga"), 0);
 }
 
 TEST_F(ImageLibTest, LeadingUnderscoreCompanionGivesAlphaFromItsBlueChannel)
 {
-    Write("pics/ball.png", Png(2, 2, mBall));
-    Write("pics/_ball.png", Png(2, 2, mMask));
-    const auto image = GetImage(Path("pics/ball"), true);
+    Write("pics/ball.tga", Tga(2, 2, mBall));
+    Write("pics/_ball.tga", Tga(2, 2, mMask));
+    auto image = GetImage(Path("pics/ball"), true);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, (Pixels{0x11102030, 0xFF405060, 0x00708090, 0x7FA0B0C0}));
-
+    EXPECT_EQ(image->mPixels, mMerged);
     // Without alpha search the companion is not used.
-    const auto plain = GetImage(Path("pics/ball"), false);
-    ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->mPixels, mBall);
+    image = GetImage(Path("pics/ball"), false);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->mPixels, mBall);
+
+    // A PNG companion of a colour picture of its size.
+    Write("pics/disc.tga", Tga(13, 9, Pixels(13 * 9, 0xFF123456)));
+    Write("pics/_disc.png", kPng);
+    image = GetImage(Path("pics/disc"), true);
+    const auto mask = Quill::ImageLib::GetPNGImage(Path("pics/_disc.png"));
+    ASSERT_TRUE(image && mask);
+    for (std::size_t i = 0; i < image->mPixels.size(); ++i)
+        EXPECT_EQ(image->mPixels[i], (mask->mPixels[i] << 24) | 0x123456u) << i;
 }
 
 TEST_F(ImageLibTest, TrailingUnderscoreCompanionIsTheSecondChoice)
 {
     Write("pics/ball.tga", Tga(2, 2, mBall));
-    Write("pics/ball_.gif", Gif(2, 2, mMask));
+    Write("pics/ball_.gif", GreyGif(2, 2, mMask));
     auto image = GetImage(Path("pics/ball"), true);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, (Pixels{0x11102030, 0xFF405060, 0x00708090, 0x7FA0B0C0}));
+    EXPECT_EQ(image->mPixels, mMerged);
 
     // Given with an extension, the underscore goes before it, and the
     // companion is read in the same format only.
@@ -191,7 +142,7 @@ TEST_F(ImageLibTest, TrailingUnderscoreCompanionIsTheSecondChoice)
     Write("pics/ball_.tga", Tga(2, 2, mMask));
     image = GetImage(Path("pics/ball.tga"), true);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels[0], 0x11102030u);
+    EXPECT_EQ(image->mPixels, mMerged);
 
     // The leading form wins when both exist.
     Write("pics/_ball.tga", Tga(2, 2, Pixels(4, 0xFF000033)));
@@ -202,30 +153,21 @@ TEST_F(ImageLibTest, TrailingUnderscoreCompanionIsTheSecondChoice)
 
 TEST_F(ImageLibTest, CompanionAloneGivesWhiteWithItsBlueAsAlpha)
 {
-    Write("pics/_ball.gif", Gif(2, 2, mMask));
+    Write("pics/_ball.gif", GreyGif(2, 2, mMask));
     const auto image = GetImage(Path("pics/ball"), true);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->mWidth, 2);
     EXPECT_EQ(image->mPixels, (Pixels{0x11FFFFFF, 0xFFFFFFFF, 0x00FFFFFF, 0x7FFFFFFF}));
     EXPECT_FALSE(GetImage(Path("pics/ball"), false));
 }
 
-TEST_F(ImageLibTest, CompanionOfAnotherSizeIsIgnored)
-{
-    Write("pics/ball.tga", Tga(2, 2, mBall));
-    Write("pics/_ball.tga", Tga(4, 1, mMask));
-    const auto image = GetImage(Path("pics/ball"), true);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->mPixels, mBall);
-}
-
-TEST_F(ImageLibTest, CompanionsHaveNoCompanionsOfTheirOwn)
+TEST_F(ImageLibTest, CompanionsOfAnotherSizeOrOfCompanionsAreIgnored)
 {
     // Only "_ball" and "ball_" are looked for, never "__ball" or "_ball_".
     Write("pics/__ball.tga", Tga(2, 2, mMask));
     Write("pics/_ball_.tga", Tga(2, 2, mMask));
     EXPECT_FALSE(GetImage(Path("pics/ball"), true));
     Write("pics/ball.tga", Tga(2, 2, mBall));
+    Write("pics/_ball.tga", Tga(4, 1, mMask));
     const auto image = GetImage(Path("pics/ball"), true);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->mPixels, mBall);
@@ -259,24 +201,21 @@ TEST(TGAReaderTest, RefusesEveryOtherForm)
     EXPECT_FALSE(DecodeTGAImage(QuillTest::EncodeTGA(3, 2, pixels, 32, 0x28, 1)));
     EXPECT_FALSE(DecodeTGAImage(QuillTest::EncodeTGA(0, 2, {}, 32, 0x28)));
     EXPECT_FALSE(DecodeTGAImage(QuillTest::EncodeTGA(3, 0, {}, 32, 0x28)));
-    // Every truncation, header or pixels.
-    const Bytes file = QuillTest::EncodeTGA(3, 2, pixels);
+    // Every truncation, header or pixels, and an ID field longer than the file.
+    Bytes file = QuillTest::EncodeTGA(3, 2, pixels);
     for (std::size_t cut = 0; cut < file.size(); ++cut)
         EXPECT_FALSE(DecodeTGAImage(std::span(file).first(cut))) << "cut at " << cut;
-    // An ID field longer than the file.
-    Bytes longId = file;
-    longId[0] = 200;
-    EXPECT_FALSE(DecodeTGAImage(longId));
+    file[0] = 200;
+    EXPECT_FALSE(DecodeTGAImage(file));
 }
 
 TEST(TGAReaderTest, RefusesLyingSizesBeforeAllocating)
 {
     QuillTest::AllocationProbe probe;
     for (auto [width, height] : {std::pair{16385, 1}, std::pair{1, 16385}, std::pair{16384, 16384},
-                                 std::pair{65535, 65535}, std::pair{8192, 8192}}) {
-        const Bytes header = QuillTest::EncodeTGA(width, height, Pixels(16, 0xFFFFFFFF));
-        EXPECT_FALSE(DecodeTGAImage(header)) << width << " x " << height;
-    }
+                                 std::pair{65535, 65535}, std::pair{8192, 8192}})
+        EXPECT_FALSE(DecodeTGAImage(QuillTest::EncodeTGA(width, height, Pixels(16, 0xFFFFFFFF))))
+            << width << " x " << height;
     EXPECT_LT(probe.Largest(), 1u << 20);
 }
 

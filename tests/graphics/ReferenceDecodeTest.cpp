@@ -11,15 +11,17 @@
 #include <string>
 
 #include "graphics/ImageLib.h"
+#include "tests/graphics/ImageData.h"
 
 namespace {
 
-const std::filesystem::path kDataDir = QUILL_IMAGES_TEST_DATA;
+const std::filesystem::path kDataDir = QuillTest::ImageDataDir();
 
 struct Reference {
     std::string mName;
     int mWidth = 0;
     int mHeight = 0;
+    int mBitsPerSample = 8;
 };
 
 std::vector<Reference> ReadManifest(const std::filesystem::path& folder)
@@ -32,7 +34,7 @@ std::vector<Reference> ReadManifest(const std::filesystem::path& folder)
             continue;
         std::istringstream fields(line);
         Reference reference;
-        fields >> reference.mName >> reference.mWidth >> reference.mHeight;
+        fields >> reference.mName >> reference.mWidth >> reference.mHeight >> reference.mBitsPerSample;
         references.push_back(reference);
     }
     return references;
@@ -53,11 +55,19 @@ std::vector<std::uint8_t> ReadGzip(const std::filesystem::path& path)
     return bytes;
 }
 
-// Compares one picture; transparent reference pixels must come out as 0
-// (transparent black), whatever colour ImageMagick leaves under them.
-// Colour channels may differ by up to tolerance.
+// How a fully transparent reference pixel must come out.
+enum class Transparent {
+    // As 0, transparent black (GIF's transparent index).
+    Black,
+    // With alpha 0 and any colour (PNG keeps the colour under it).
+    AnyColor,
+};
+
+// Compares one picture with ImageMagick's RGBA; colour channels may differ by
+// up to tolerance.
 void CompareWithReference(const std::filesystem::path& folder, const Reference& reference,
-                          std::optional<Quill::ImageLib::Image> (*read)(const std::string&), int tolerance)
+                          std::optional<Quill::ImageLib::Image> (*read)(const std::string&), int tolerance,
+                          Transparent transparent)
 {
     SCOPED_TRACE(reference.mName);
     const auto image = read((folder / reference.mName).string());
@@ -65,15 +75,22 @@ void CompareWithReference(const std::filesystem::path& folder, const Reference& 
     ASSERT_EQ(image->mWidth, reference.mWidth);
     ASSERT_EQ(image->mHeight, reference.mHeight);
     const std::string stem = std::filesystem::path(reference.mName).stem().string();
-    const auto rgba = ReadGzip(folder / (stem + ".rgba.gz"));
-    ASSERT_EQ(rgba.size(), image->mPixels.size() * 4);
+    const auto dump = ReadGzip(folder / (stem + ".rgba.gz"));
+    // 16-bit samples (big-endian) are reduced to 8 bits with exact rounding.
+    const std::size_t sampleBytes = reference.mBitsPerSample == 16 ? 2 : 1;
+    ASSERT_EQ(dump.size(), image->mPixels.size() * 4 * sampleBytes);
+    std::vector<std::uint8_t> rgba;
+    for (std::size_t i = 0; i < dump.size(); i += sampleBytes) {
+        const unsigned value = sampleBytes == 2 ? (dump[i] << 8 | dump[i + 1]) : dump[i];
+        rgba.push_back(static_cast<std::uint8_t>(sampleBytes == 2 ? (value * 255 + 32767) / 65535 : value));
+    }
     int mismatches = 0;
     for (std::size_t i = 0; i < image->mPixels.size() && mismatches < 5; ++i) {
         const std::uint32_t pixel = image->mPixels[i];
         const std::uint8_t* expected = &rgba[i * 4];
         bool same = false;
         if (expected[3] == 0) {
-            same = pixel == 0;
+            same = transparent == Transparent::Black ? pixel == 0 : (pixel >> 24) == 0;
         } else {
             same = (pixel >> 24) == expected[3];
             for (int c = 0; c < 3; ++c)
@@ -97,7 +114,19 @@ TEST(ReferenceDecodeTest, GifFilesMatchImageMagickExactly)
     // several images, extensions, odd and degenerate sizes.
     ASSERT_GE(references.size(), 19u);
     for (const Reference& reference : references)
-        CompareWithReference(kDataDir / "gif", reference, Quill::ImageLib::GetGIFImage, 0);
+        CompareWithReference(kDataDir / "gif", reference, Quill::ImageLib::GetGIFImage, 0,
+                             Transparent::Black);
+}
+
+TEST(ReferenceDecodeTest, PngFilesOfEveryColourTypeAndBitDepthMatchImageMagick)
+{
+    const auto references = ReadManifest(kDataDir / "png");
+    // Grey 1, 2, 4, 8 and 16 bits, grey and alpha, RGB, RGBA, palettes of 1 to
+    // 8 bits, with tRNS transparency and with interlacing.
+    ASSERT_EQ(references.size(), 17u);
+    for (const Reference& reference : references)
+        CompareWithReference(kDataDir / "png", reference, Quill::ImageLib::GetPNGImage, 0,
+                             Transparent::AnyColor);
 }
 
 TEST(ReferenceDecodeTest, JpegFilesMatchImageMagick)
@@ -108,7 +137,8 @@ TEST(ReferenceDecodeTest, JpegFilesMatchImageMagick)
         // Both decode with libjpeg's defaults, so the samples agree exactly; the
         // CMYK to RGB arithmetic differs in rounding (ImageMagick works in 16 bits).
         const int tolerance = reference.mName == "cmyk.jpg" ? 1 : 0;
-        CompareWithReference(kDataDir / "jpeg", reference, Quill::ImageLib::GetJPEGImage, tolerance);
+        CompareWithReference(kDataDir / "jpeg", reference, Quill::ImageLib::GetJPEGImage, tolerance,
+                             Transparent::AnyColor);
     }
 }
 
