@@ -94,7 +94,7 @@ std::uint32_t CMYKToARGB(const JSAMPLE* p, bool inverted)
 
 class JPEGDecoder {
 public:
-    explicit JPEGDecoder(std::span<const std::uint8_t> bytes) : mBytes(bytes)
+    explicit JPEGDecoder(std::span<const std::uint8_t> bytes)
     {
         mInfo.err = jpeg_std_error(&mError.mPublic);
         mError.mPublic.error_exit = ExitOnError;
@@ -117,6 +117,7 @@ public:
     JPEGDecoder(const JPEGDecoder&) = delete;
     JPEGDecoder& operator=(const JPEGDecoder&) = delete;
 
+    // The picture, or none when the bytes are not a readable JPEG.
     [[nodiscard]] std::optional<Image> Decode();
 
 private:
@@ -127,10 +128,12 @@ private:
     // the data holds costs no more memory than the rows really decoded.
     [[nodiscard]] bool ReadRows(std::vector<std::uint32_t>& pixels, JSAMPLE* row);
 
-    std::span<const std::uint8_t> mBytes;
+    // libjpeg's decompression state, its error manager and the source reading
+    // the bytes; they point at each other, so the decoder neither copies nor moves.
     jpeg_decompress_struct mInfo{};
     ErrorManager mError{};
     jpeg_source_mgr mSource{};
+    // Set once creation began, so that the destructor releases libjpeg's memory.
     bool mCreated = false;
 };
 

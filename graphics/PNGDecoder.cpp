@@ -17,6 +17,7 @@ namespace {
 static_assert(std::endian::native == std::endian::little,
               "rows are decoded straight into 0xAARRGGBB words as blue, green, red, alpha bytes");
 
+// The PNG signature's length, and the bytes of each decoded BGRA pixel.
 constexpr std::size_t kSignatureSize = 8;
 constexpr int kBytesPerPixel = 4;
 // deflate cannot expand data more than about 1032 times (two bits per 258-byte
@@ -65,6 +66,7 @@ public:
     PNGDecoder(const PNGDecoder&) = delete;
     PNGDecoder& operator=(const PNGDecoder&) = delete;
 
+    // The picture, or none when the bytes are not a readable PNG.
     [[nodiscard]] std::optional<Image> Decode();
 
 private:
@@ -73,9 +75,12 @@ private:
     // Reads every row of every pass into the picture.
     [[nodiscard]] bool ReadRows(std::uint32_t* pixels);
 
+    // The file's bytes and the read position.
     Source mSource;
+    // libpng's read and info structures, destroyed with the decoder.
     png_structp mPng = nullptr;
     png_infop mInfo = nullptr;
+    // Size from the header, and the number of interlace passes to read.
     png_uint_32 mWidth = 0;
     png_uint_32 mHeight = 0;
     int mPasses = 1;
