@@ -60,12 +60,12 @@ std::unique_ptr<Graphics> Graphics::Create() const
 
 int Graphics::TransX(int x) const
 {
-    return ToInt(static_cast<double>(static_cast<float>(x) + mTransX));
+    return Rect::Bound(ToInt(static_cast<double>(static_cast<float>(x) + mTransX)));
 }
 
 int Graphics::TransY(int y) const
 {
-    return ToInt(static_cast<double>(static_cast<float>(y) + mTransY));
+    return Rect::Bound(ToInt(static_cast<double>(static_cast<float>(y) + mTransY)));
 }
 
 Color Graphics::ImageColor() const
@@ -108,6 +108,10 @@ void Graphics::DrawRect(int x, int y, int width, int height)
 {
     if (mColor.mAlpha == 0)
         return;
+    x = Rect::Bound(x);
+    y = Rect::Bound(y);
+    width = Rect::Bound(width);
+    height = Rect::Bound(height);
     const Rect full(TransX(x), TransY(y), width + 1, height + 1);
     if (full.Intersection(mClipRect) == full) {
         mDestImage->DrawRect(Rect(full.mX, full.mY, width, height), mColor, mDrawMode);
@@ -145,10 +149,11 @@ void Graphics::DrawImage(Image* image, int x, int y)
     DrawImage(image, x, y, Rect(0, 0, image->mWidth, image->mHeight));
 }
 
-void Graphics::DrawImage(Image* image, int x, int y, const Rect& srcRect)
+void Graphics::DrawImage(Image* image, int x, int y, const Rect& givenSrcRect)
 {
     if (image == nullptr)
         return;
+    const Rect srcRect = givenSrcRect.Bounded();
     // A part reaching outside the picture draws nothing (on any side).
     if (srcRect.mX < 0 || srcRect.mY < 0 || srcRect.mX + srcRect.mWidth > image->mWidth ||
         srcRect.mY + srcRect.mHeight > image->mHeight)
@@ -233,8 +238,8 @@ void Graphics::DrawImageBox(const Rect& srcRect, const Rect& destRect, Image* im
 {
     if (image == nullptr)
         return;
-    const Rect& s = srcRect;
-    const Rect& d = destRect;
+    const Rect s = srcRect.Bounded();
+    const Rect d = destRect.Bounded();
     const int cw = s.mWidth / 3;
     const int ch = s.mHeight / 3;
     const int mw = s.mWidth - 2 * cw;
@@ -289,6 +294,9 @@ int Graphics::DrawStringJustified(std::string_view text, int x, int y, int width
 {
     if (mFont == nullptr)
         return 0;
+    x = Rect::Bound(x);
+    y = Rect::Bound(y);
+    width = Rect::Bound(width);
     if (draw && (justification == JUSTIFY_CENTER || justification == JUSTIFY_RIGHT)) {
         const int measured = DrawStringJustified(text, x, y, width, justification, false, offset, length);
         x += justification == JUSTIFY_CENTER ? (width - measured) / 2 : width - measured;
@@ -355,7 +363,7 @@ int Graphics::MeasureWrappedHeight(int width, std::string_view text, int lineSpa
     return g.WrapString(Rect(0, 0, width, 0), text, lineSpacing, JUSTIFY_LEFT, maxWidth, false);
 }
 
-int Graphics::WrapString(const Rect& rect, std::string_view text, int lineSpacing, int justification,
+int Graphics::WrapString(const Rect& givenRect, std::string_view text, int lineSpacing, int justification,
                          int* maxWidth, bool draw)
 {
     if (mFont == nullptr) {
@@ -363,14 +371,19 @@ int Graphics::WrapString(const Rect& rect, std::string_view text, int lineSpacin
             *maxWidth = 0;
         return 0;
     }
+    const Rect rect = givenRect.Bounded();
     const Color saved = mColor;
     if (lineSpacing == -1)
         lineSpacing = mFont->GetLineSpacing();
-    int yOffset = mFont->GetAscent() - mFont->GetAscentPadding();
+    lineSpacing = Rect::Bound(lineSpacing);
+    // Wide, since many lines of a large spacing add up past the int range.
+    long long yOffset = mFont->GetAscent() - mFont->GetAscentPadding();
     int widest = 0;
 
     auto drawLine = [&](std::size_t from, std::size_t to) {
-        const int w = DrawStringJustified(text, rect.mX, rect.mY + yOffset, rect.mWidth, justification, draw,
+        const int y = static_cast<int>(
+            std::clamp<long long>(rect.mY + yOffset, -Rect::kCoordinateLimit, Rect::kCoordinateLimit));
+        const int w = DrawStringJustified(text, rect.mX, y, rect.mWidth, justification, draw,
                                           static_cast<int>(from), static_cast<int>(to - from));
         widest = std::max(widest, w);
     };
@@ -378,7 +391,7 @@ int Graphics::WrapString(const Rect& rect, std::string_view text, int lineSpacin
     const std::size_t n = text.size();
     std::size_t lineStart = 0;
     std::size_t i = 0;
-    int lineWidth = 0;
+    long long lineWidth = 0;
     char prev = '\0';
     bool hasBreak = false;
     std::size_t breakPos = 0;
@@ -394,7 +407,7 @@ int Graphics::WrapString(const Rect& rect, std::string_view text, int lineSpacin
     while (i < n) {
         const char c = text[i];
         std::size_t step = 1;
-        char ch = c;
+        const char ch = c;
         if (mWriteColoredString && c == '^') {
             if (i + 1 < n && text[i + 1] == '^') {
                 step = 2;
@@ -424,7 +437,7 @@ int Graphics::WrapString(const Rect& rect, std::string_view text, int lineSpacin
                 newLine(next);
             } else {
                 // No space to break at: cut before this character, keeping at least one per line.
-                const std::size_t end = i > lineStart ? i : i + step;
+                const std::size_t end = i > lineStart ? i : std::min(i + step, n);
                 drawLine(lineStart, end);
                 newLine(end);
             }
@@ -437,7 +450,8 @@ int Graphics::WrapString(const Rect& rect, std::string_view text, int lineSpacin
     mColor = saved;
     if (maxWidth != nullptr)
         *maxWidth = widest;
-    return yOffset + mFont->GetDescent();
+    return static_cast<int>(std::clamp<long long>(yOffset + mFont->GetDescent(), -Rect::kCoordinateLimit,
+                                                  Rect::kCoordinateLimit));
 }
 
 } // namespace Quill

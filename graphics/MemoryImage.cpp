@@ -557,8 +557,11 @@ const std::uint32_t* MemoryImage::SourceRow(int x, int y, int width, std::uint32
     return buffer;
 }
 
-void MemoryImage::Blt(Image* image, int x, int y, const Rect& srcRect, const Color& color, int drawMode)
+void MemoryImage::Blt(Image* image, int x, int y, const Rect& givenSrcRect, const Color& color, int drawMode)
 {
+    x = Rect::Bound(x);
+    y = Rect::Bound(y);
+    const Rect srcRect = givenSrcRect.Bounded();
     auto* src = dynamic_cast<MemoryImage*>(image);
     if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE))
         return;
@@ -723,8 +726,10 @@ void MemoryImage::BltRotated(Image* image, float x, float y, const Rect& srcRect
         return;
     if (!src->mBits && !src->IsPalettized())
         return;
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(rot) || !std::isfinite(rotCenterX) ||
-        !std::isfinite(rotCenterY))
+    // Positions past any image's size (or not numbers at all) draw nothing.
+    constexpr float kLimit = static_cast<float>(Rect::kCoordinateLimit);
+    if (!(std::abs(x) < kLimit) || !(std::abs(y) < kLimit) || !std::isfinite(rot) ||
+        !(std::abs(rotCenterX) < kLimit) || !(std::abs(rotCenterY) < kLimit))
         return;
     const Rect region = srcRect.Intersection(Rect(0, 0, src->mWidth, src->mHeight));
     if (region.mWidth <= 0 || region.mHeight <= 0 || srcRect.mWidth <= 0 || srcRect.mHeight <= 0)
@@ -802,9 +807,11 @@ void MemoryImage::BltRotated(Image* image, float x, float y, const Rect& srcRect
     BitsChanged();
 }
 
-void MemoryImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
-                             const Color& color, int drawMode, bool fastStretch)
+void MemoryImage::StretchBlt(Image* image, const Rect& givenDestRect, const Rect& givenSrcRect,
+                             const Rect& clipRect, const Color& color, int drawMode, bool fastStretch)
 {
+    const Rect destRect = givenDestRect.Bounded();
+    const Rect srcRect = givenSrcRect.Bounded();
     auto* src = dynamic_cast<MemoryImage*>(image);
     if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE))
         return;
