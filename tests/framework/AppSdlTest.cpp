@@ -16,6 +16,7 @@
 #include "graphics/DDInterface.h"
 #include "platform/SdlWindow.h"
 #include "tests/framework/AppTestSupport.h"
+#include "tests/support/TempDir.h"
 
 extern char** environ;
 
@@ -40,12 +41,11 @@ void PushButton(Uint32 windowId, bool down, Uint8 button, Uint8 clicks, int x, i
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
-// Starts this test program again as the second copy; its process id.
+// Starts the second-copy program built beside this test; its process id.
 pid_t StartSecondCopy(const std::string& product)
 {
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::vector<std::string> args = {self, "--gtest_filter=AppSecondCopy.DISABLED_Child",
-                                     "--gtest_also_run_disabled_tests"};
+    const std::string self = (ExecutableDir() / "app_second_copy").string();
+    std::vector<std::string> args = {self};
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e)
         env.emplace_back(*e);
@@ -143,22 +143,6 @@ TEST(AppSdlTest, RunsWithScriptedInputPaintsAndHandsOverToNoSecondCopy)
     EXPECT_FALSE(app.mCursorThreadRunning);
     EXPECT_TRUE(app.mLoadingThreadCompleted);
     app.mWidgetManager->RemoveWidget(&probe);
-}
-
-// Run only as the second copy started by the test above.
-TEST(AppSecondCopy, DISABLED_Child)
-{
-    const char* product = std::getenv(kChildProductVar);
-    const char* runtime = std::getenv(kChildRuntimeVar);
-    ASSERT_NE(product, nullptr);
-    ASSERT_NE(runtime, nullptr);
-    setenv("XDG_RUNTIME_DIR", runtime, 1);
-    TestApp app(nullptr);
-    app.mProdName = product;
-    app.SetCommandLine("mewbloom");
-    app.Init();
-    // Init returned: this copy did not see the first one.
-    std::_Exit(7);
 }
 
 } // namespace

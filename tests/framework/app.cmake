@@ -6,3 +6,9 @@ quill_test(NAME app_tests LABELS app
             ${QUILL_TEST_DIR}/AppMessagesTest.cpp ${QUILL_TEST_DIR}/AppDisplayTest.cpp
             ${QUILL_TEST_DIR}/AppSettingsTest.cpp ${QUILL_TEST_DIR}/AppSdlTest.cpp
     LIBS framework)
+
+# The second copy that the single-instance test starts beside the first.
+add_executable(app_second_copy ${QUILL_TEST_DIR}/AppSecondCopyMain.cpp)
+target_link_libraries(app_second_copy PRIVATE framework)
+set_target_properties(app_second_copy PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+add_dependencies(app_tests app_second_copy)
