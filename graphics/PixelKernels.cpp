@@ -379,7 +379,10 @@ void OverOpaque(std::uint32_t* d, const std::uint32_t* s, int n)
     Scalar::OverOpaque(d + i, s + i, n - i);
 }
 
-void OverOpaqueTerms(std::uint32_t* d, const std::uint32_t* s, const std::uint64_t* terms, int n)
+namespace {
+
+// One row; inlined into both the row and the block forms.
+inline void OverOpaqueTermsRow(std::uint32_t* d, const std::uint32_t* s, const std::uint64_t* terms, int n)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i opaque = _mm_set1_epi32(255);
@@ -412,12 +415,29 @@ void OverOpaqueTerms(std::uint32_t* d, const std::uint32_t* s, const std::uint64
     Scalar::OverOpaqueTerms(d + i, s + i, terms + i, n - i);
 }
 
-void AddTerms(std::uint32_t* d, const std::uint32_t* terms, int n)
+} // namespace
+
+void OverOpaqueTerms(std::uint32_t* d, const std::uint32_t* s, const std::uint64_t* terms, int n)
+{
+    OverOpaqueTermsRow(d, s, terms, n);
+}
+
+namespace {
+
+// One row; inlined into both the row and the block forms.
+inline void AddTermsRow(std::uint32_t* d, const std::uint32_t* terms, int n)
 {
     int i = 0;
     for (; i + 4 <= n; i += 4)
         Store(d + i, _mm_adds_epu8(Load(d + i), Load(terms + i)));
     Scalar::AddTerms(d + i, terms + i, n - i);
+}
+
+} // namespace
+
+void AddTerms(std::uint32_t* d, const std::uint32_t* terms, int n)
+{
+    AddTermsRow(d, terms, n);
 }
 
 void Composite(std::uint32_t* d, const std::uint32_t* s, int n)
@@ -479,7 +499,11 @@ void Additive(std::uint32_t* d, const std::uint32_t* s, int n, bool srcHasAlpha)
     Scalar::Additive(d + done, s + done, n - done, srcHasAlpha);
 }
 
-void AdditiveTinted(std::uint32_t* d, const std::uint32_t* s, int n, const Color& c, bool srcHasAlpha)
+namespace {
+
+// One row; inlined into both the row and the block forms.
+inline void AdditiveTintedRow(std::uint32_t* d, const std::uint32_t* s, int n, const Color& c,
+                              bool srcHasAlpha)
 {
     const int mr = c.mRed * c.mAlpha / 255;
     const int mg = c.mGreen * c.mAlpha / 255;
@@ -490,6 +514,13 @@ void AdditiveTinted(std::uint32_t* d, const std::uint32_t* s, int n, const Color
     AddRow(d, s, n, m16, true, srcHasAlpha);
     const int done = n & ~3;
     Scalar::AdditiveTinted(d + done, s + done, n - done, c, srcHasAlpha);
+}
+
+} // namespace
+
+void AdditiveTinted(std::uint32_t* d, const std::uint32_t* s, int n, const Color& c, bool srcHasAlpha)
+{
+    AdditiveTintedRow(d, s, n, c, srcHasAlpha);
 }
 
 void Fill(std::uint32_t* d, int n, const Color& c)
@@ -553,38 +584,50 @@ inline void PrefetchRow(const std::uint32_t* row, int width)
     _mm_prefetch(last, _MM_HINT_T0);
 }
 
+// The rows the loop itself does not ask for ahead.
+inline void PrefetchFirstRows(const std::uint32_t* d, std::ptrdiff_t dStride, int width, int height)
+{
+    for (int j = 1; j < kPrefetchRows && j < height; ++j)
+        PrefetchRow(d + j * dStride, width);
+}
+
 void OverOpaqueTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s,
                      const std::uint64_t* terms, std::ptrdiff_t sStride, int width, int height)
 {
+    PrefetchFirstRows(d, dStride, width, height);
     for (int j = 0; j < height; ++j) {
         if (j + kPrefetchRows < height)
             PrefetchRow(d + (j + kPrefetchRows) * dStride, width);
-        OverOpaqueTerms(d + j * dStride, s + j * sStride, terms + j * sStride, width);
+        OverOpaqueTermsRow(d + j * dStride, s + j * sStride, terms + j * sStride, width);
     }
 }
 
 void AddTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* terms, std::ptrdiff_t tStride,
               int width, int height)
 {
+    PrefetchFirstRows(d, dStride, width, height);
     for (int j = 0; j < height; ++j) {
         if (j + kPrefetchRows < height)
             PrefetchRow(d + (j + kPrefetchRows) * dStride, width);
-        AddTerms(d + j * dStride, terms + j * tStride, width);
+        AddTermsRow(d + j * dStride, terms + j * tStride, width);
     }
 }
 
 void AdditiveTinted(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s, std::ptrdiff_t sStride,
                     int width, int height, const Color& c, bool srcHasAlpha)
 {
+    PrefetchFirstRows(d, dStride, width, height);
     for (int j = 0; j < height; ++j) {
         if (j + kPrefetchRows < height)
             PrefetchRow(d + (j + kPrefetchRows) * dStride, width);
-        AdditiveTinted(d + j * dStride, s + j * sStride, width, c, srcHasAlpha);
+        AdditiveTintedRow(d + j * dStride, s + j * sStride, width, c, srcHasAlpha);
     }
 }
 
 void Fill(std::uint32_t* d, std::ptrdiff_t dStride, int width, int height, const Color& c)
 {
+    if (c.mAlpha != 255)
+        PrefetchFirstRows(d, dStride, width, height);
     for (int j = 0; j < height; ++j) {
         // An opaque fill never reads the pixels.
         if (c.mAlpha != 255 && j + kPrefetchRows < height)

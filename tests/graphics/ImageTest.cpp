@@ -12,6 +12,26 @@ namespace {
 using namespace Quill;
 using QuillTest::RecordingImage;
 
+TEST(ColorAndRect, PackedColoursAndIntersections)
+{
+    // A packed alpha of 0 means opaque; any other alpha is kept.
+    EXPECT_EQ(Color(0x00123456u), Color(0x12, 0x34, 0x56, 255));
+    EXPECT_EQ(Color(0x80123456u).mAlpha, 128);
+    EXPECT_EQ(Color(0x80123456u).ToInt(), 0x80123456u);
+    EXPECT_NE(Color(1, 2, 3), Color(1, 2, 3, 254));
+    // Touching rectangles keep a zero-width overlap with its position; disjoint ones give nothing.
+    EXPECT_EQ(Rect(0, 0, 10, 10).Intersection(Rect(10, 0, 5, 5)), Rect(10, 0, 0, 5));
+    EXPECT_EQ(Rect(0, 0, 10, 10).Intersection(Rect(20, 20, 5, 5)), Rect(0, 0, 0, 0));
+    // Extreme rectangles neither overflow nor wrap around.
+    const Rect huge(-2000000000, -2000000000, 2100000000, 2100000000);
+    EXPECT_EQ(huge.Intersection(Rect(0, 0, 50, 40)), Rect(0, 0, 50, 40));
+    EXPECT_EQ(Rect(2000000000, 0, 2000000000, 5).Intersection(Rect(0, 0, 50, 40)), Rect());
+    EXPECT_TRUE(huge.Intersects(Rect(5, 5, 1, 1)));
+    EXPECT_TRUE(Rect(2147483000, 0, 2000, 5).Contains(2147483500, 1));
+    EXPECT_EQ(Rect(-2147483647, 3, 2147483647, 9).Bounded(),
+              Rect(-Rect::kCoordinateLimit, 3, Rect::kCoordinateLimit, 9));
+}
+
 TEST(Image, CelGridCutsTheImageIntoEqualRectangles)
 {
     RecordingImage image(100, 30);

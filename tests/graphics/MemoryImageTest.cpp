@@ -54,6 +54,14 @@ std::vector<std::uint32_t> RandomSprite(std::mt19937& rng, int w, int h)
     return px;
 }
 
+// The same picture limited to its first 200 pixel values, so that it fits a palette.
+std::vector<std::uint32_t> FewColours(std::vector<std::uint32_t> px)
+{
+    for (std::size_t i = 200; i < px.size(); ++i)
+        px[i] = px[i % 200];
+    return px;
+}
+
 std::vector<std::uint32_t> RandomOpaque(std::mt19937& rng, int w, int h, bool someAlpha = false)
 {
     std::vector<std::uint32_t> px(static_cast<std::size_t>(w * h));
@@ -130,11 +138,15 @@ TEST_P(BothPaths, TranslucentDestinationUsesTheCompositeFormula)
 
 TEST_P(BothPaths, TintedBlitsOnOpaqueAndTranslucentDestinations)
 {
-    const auto spritePx = RandomSprite(mRng, 29, 13);
+    const auto spritePx = FewColours(RandomSprite(mRng, 29, 13));
     const Color tint(200, 90, 255, 170);
     for (const bool someAlpha : {false, true}) {
         const auto destPx = RandomOpaque(mRng, 30, 14, someAlpha);
         auto sprite = MakeImage(29, 13, spritePx);
+        // The palette form is read through its table.
+        if (someAlpha) {
+            ASSERT_TRUE(sprite->Palletize());
+        }
         auto dest = MakeImage(30, 14, destPx);
         dest->Blt(sprite.get(), 1, 1, Rect(0, 0, 29, 13), tint, DRAWMODE_NORMAL);
         EXPECT_EQ(Pixels(*dest),
@@ -146,7 +158,7 @@ TEST_P(BothPaths, TintedBlitsOnOpaqueAndTranslucentDestinations)
 TEST_P(BothPaths, AdditiveBlitsFollowTheSourceAlphaFlag)
 {
     const auto destPx = RandomOpaque(mRng, 33, 9, true);
-    const auto glowPx = RandomSprite(mRng, 33, 9);
+    const auto glowPx = FewColours(RandomSprite(mRng, 33, 9));
     auto opaquePx = RandomOpaque(mRng, 33, 9);
     for (int k = 0; k < 5; ++k)
         opaquePx[static_cast<std::size_t>(k * 7)] &= 0x00FFFFFFu; // transparent only: no alpha flag
@@ -154,8 +166,11 @@ TEST_P(BothPaths, AdditiveBlitsFollowTheSourceAlphaFlag)
         for (const std::vector<std::uint32_t>* srcPx :
              std::vector<const std::vector<std::uint32_t>*>{&glowPx, &opaquePx}) {
             auto src = MakeImage(33, 9, *srcPx);
-            auto dest = MakeImage(33, 9, destPx);
             const bool hasAlpha = srcPx == &glowPx;
+            if (hasAlpha) {
+                ASSERT_TRUE(src->Palletize());
+            }
+            auto dest = MakeImage(33, 9, destPx);
             dest->Blt(src.get(), 0, 0, Rect(0, 0, 33, 9), c, DRAWMODE_ADDITIVE);
             auto rule = [&](std::uint32_t d, std::uint32_t s) {
                 return c == Color::White ? Ref::Additive(d, s, hasAlpha)
