@@ -285,6 +285,16 @@ void MemoryImage::BitsChanged()
     PurgeDerivedData();
 }
 
+void MemoryImage::BlendedIn()
+{
+    // Every blend of this image's drawing keeps an opaque pixel opaque, so an
+    // image known to be wholly opaque stays so without a new scan.
+    const bool staysOpaque = !mBitsChanged && !mForcedMode && !mHasTrans && !mHasAlpha;
+    BitsChanged();
+    if (staysOpaque)
+        mBitsChanged = false;
+}
+
 void MemoryImage::CommitBits()
 {
     if (!mBitsChanged || mForcedMode)
@@ -530,7 +540,7 @@ void MemoryImage::FillRect(const Rect& rect, const Color& color, int)
     Kernels::Fill(GetBits() + static_cast<std::size_t>(r.mY) * static_cast<std::size_t>(mWidth) +
                       static_cast<std::size_t>(r.mX),
                   mWidth, r.mWidth, r.mHeight, c);
-    BitsChanged();
+    BlendedIn();
 }
 
 void MemoryImage::ClearRect(const Rect& rect)
@@ -599,7 +609,7 @@ void MemoryImage::Blt(Image* image, int x, int y, const Rect& givenSrcRect, cons
         NormalBlt(src, d.mX, d.mY, s, c);
     else
         AdditiveBlt(src, d.mX, d.mY, s, c);
-    BitsChanged();
+    BlendedIn();
 }
 
 void MemoryImage::NormalBlt(MemoryImage* src, int x, int y, const Rect& srcRect, const Color& color)
@@ -804,7 +814,7 @@ void MemoryImage::BltRotated(Image* image, float x, float y, const Rect& srcRect
                      static_cast<std::size_t>(x0),
                  row.data(), w, c, drawMode, src->mHasAlpha || src->mHasTrans, opaqueDest);
     }
-    BitsChanged();
+    BlendedIn();
 }
 
 void MemoryImage::StretchBlt(Image* image, const Rect& givenDestRect, const Rect& givenSrcRect,
@@ -868,7 +878,7 @@ void MemoryImage::FastStretchBlt(MemoryImage* src, const Rect& destRect, const R
                      static_cast<std::size_t>(clipped.mX),
                  row.data(), w, c, drawMode, src->mHasAlpha, false);
     }
-    BitsChanged();
+    BlendedIn();
 }
 
 void MemoryImage::SmoothStretchBlt(MemoryImage* src, const Rect& destRect, const Rect& srcRect,
@@ -958,7 +968,7 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* src, const Rect& destRect, const
                      static_cast<std::size_t>(clipped.mX),
                  row.data(), w, c, drawMode, src->mHasAlpha, false);
     }
-    BitsChanged();
+    BlendedIn();
 }
 
 } // namespace Quill

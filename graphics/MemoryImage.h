@@ -136,6 +136,8 @@ public:
     const std::uint64_t* GetOverTerms();
 
 private:
+    // BitsChanged after drawing that blends into the pixels.
+    void BlendedIn();
     // Leaves the registry (if any) and takes up another one.
     void JoinRegistry(ImageRegistry* registry);
     // Writes the pixels of one source row (palette or pixel form) into a buffer or points at them.

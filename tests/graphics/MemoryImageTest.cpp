@@ -291,6 +291,23 @@ TEST(MemoryImage, LifecycleAndLazilyRecomputedFlags)
     EXPECT_FALSE(image.mHasTrans);
     EXPECT_FALSE(image.mHasAlpha);
 
+    // Blending into a wholly opaque image keeps it known to be opaque (no new
+    // scan is needed); clearing part of it does not.
+    auto screen = MakeImage(4, 4, std::vector<std::uint32_t>(16, 0xFF102030u));
+    auto glass = MakeImage(2, 2, {0x80FFFFFFu, 0x00000000u, 0x01020304u, 0xFFFFFFFFu});
+    screen->Blt(glass.get(), 1, 1, Rect(0, 0, 2, 2), Color(1, 2, 3, 200), DRAWMODE_NORMAL);
+    screen->Blt(glass.get(), 2, 2, Rect(0, 0, 2, 2), Color::White, DRAWMODE_ADDITIVE);
+    screen->FillRect(Rect(0, 0, 3, 3), Color(9, 9, 9, 9), DRAWMODE_NORMAL);
+    screen->StretchBlt(glass.get(), Rect(0, 0, 4, 4), Rect(0, 0, 2, 2), Rect(0, 0, 4, 4), Color::White,
+                       DRAWMODE_NORMAL, false);
+    EXPECT_FALSE(screen->mBitsChanged);
+    for (std::uint32_t p : Pixels(*screen))
+        EXPECT_EQ(p >> 24, 0xFFu);
+    screen->ClearRect(Rect(0, 0, 1, 1));
+    EXPECT_TRUE(screen->mBitsChanged);
+    screen->CommitBits();
+    EXPECT_TRUE(screen->mHasTrans);
+
     // Create after palettising starts afresh at the new size.
     auto pal = MakeImage(2, 2, {1, 2, 3, 4});
     ASSERT_TRUE(pal->Palletize());
