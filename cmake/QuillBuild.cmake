@@ -29,6 +29,12 @@ if(QUILL_SANITIZE)
   target_link_options(quill_options INTERFACE -fno-sanitize-recover=all)
 endif()
 
+# Fuzzing builds instrument all of our code for coverage, not only the
+# harnesses, so libFuzzer can steer into the libraries' branches.
+if(QUILL_FUZZ)
+  target_compile_options(quill_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # Dependencies a folder links against, declared once so that helper functions
 # and the folders' own fragments agree.
 set(QUILL_LIBRARIES "" CACHE INTERNAL "")
