@@ -465,6 +465,8 @@ void QuillAppBase::SwitchScreenMode(bool wantWindowed, bool is3D)
         mSoundManager->SetCooperativeWindow(mMainWnd.get(), mIsWindowed);
     ReInitImages();
     mLastScreenModeSwitchTick = GetTickCount();
+    // The crash text names the screen mode; the handler keeps a copy made in advance.
+    Platform::CrashHandler::Refresh();
 }
 
 void QuillAppBase::SwitchScreenMode(bool wantWindowed)

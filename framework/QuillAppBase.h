@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <list>
 #include <map>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "framework/Buffer.h"
 #include "framework/ButtonListener.h"
 #include "graphics/Rect.h"
+#include "platform/Files.h"
 #include "platform/SettingsFile.h"
 #include "platform/WindowMessage.h"
 
@@ -309,6 +311,9 @@ public:
     // Demo files: prefix of numbered demos and the file recorded or played.
     std::string mDemoFilePrefix = "quillapp";
     std::string mDemoFileName = "quillapp.dmo";
+    // Folder of the numbered demo files: the executable's folder, which Init makes the
+    // working folder (the command line is parsed before that change).
+    std::filesystem::path mDemoFolder = Platform::ExecutableDir();
     // Texts by identifier (dialog buttons, update check); "RegistryKey" overrides mRegKey.
     std::map<std::string, std::string> mStringTable;
 

@@ -10,6 +10,7 @@
 
 #include "framework/CommandLine.h"
 #include "framework/QuillAppBase.h"
+#include "platform/Files.h"
 #include "platform/SettingsStore.h"
 
 namespace Quill {
@@ -29,14 +30,6 @@ double VolumeFromPercent(int percent)
 int PercentFromVolume(double volume)
 {
     return static_cast<int>(std::lround(volume * kPercent));
-}
-
-// Folder searched for numbered demo files.
-std::filesystem::path DemoFolder()
-{
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::current_path(error);
-    return error ? std::filesystem::path(".") : folder;
 }
 
 } // namespace
@@ -217,10 +210,10 @@ void QuillAppBase::HandleCmdLineParam(const std::string& name, const std::string
         mPlayingDemo = true;
         mRecording = false;
     } else if (name == "-recnum") {
-        mDemoFileName = PrepareNumberedRecording(DemoFolder(), mDemoFilePrefix, value);
+        mDemoFileName = PrepareNumberedRecording(mDemoFolder, mDemoFilePrefix, value);
         mRecording = true;
     } else if (name == "-playnum") {
-        mDemoFileName = NumberedPlaybackName(DemoFolder(), mDemoFilePrefix, value);
+        mDemoFileName = NumberedPlaybackName(mDemoFolder, mDemoFilePrefix, value);
         mPlayingDemo = true;
         mRecording = false;
     } else if (name == "-record") {

@@ -262,10 +262,9 @@ TEST_F(AppSettingsTest, ScreenSaverRunLeavesNoMarker)
 TEST_F(AppSettingsTest, CommandLineParameters)
 {
     TempDir folder;
-    const auto oldDir = std::filesystem::current_path();
-    std::filesystem::current_path(folder.Path());
     TestApp& app = MakeApp();
     app.mDemoFilePrefix = "run";
+    app.mDemoFolder = folder.Path();
     app.SetCommandLine("\"/opt/my games/mewbloom\" -demofile=\"my demo.dmo\" -screensaver -crash");
     app.ParseCommandLine();
     EXPECT_TRUE(app.mCmdLineParsed);
@@ -293,7 +292,6 @@ TEST_F(AppSettingsTest, CommandLineParameters)
     EXPECT_TRUE(app.mPlayingDemo);
     EXPECT_FALSE(app.mRecording);
     EXPECT_EQ(app.mDemoFileName, "run2.dmo");
-    std::filesystem::current_path(oldDir);
 }
 
 TEST_F(AppSettingsTest, UnknownParameterIsRefusedWithUsageStatus)
