@@ -605,12 +605,10 @@ void OverOpaqueTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32
 void AddTerms(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* terms, std::ptrdiff_t tStride,
               int width, int height)
 {
-    PrefetchFirstRows(d, dStride, width, height);
-    for (int j = 0; j < height; ++j) {
-        if (j + kPrefetchRows < height)
-            PrefetchRow(d + (j + kPrefetchRows) * dStride, width);
+    // A bare saturating add gains nothing from asking for rows ahead: the
+    // requests cost more than the waits they save.
+    for (int j = 0; j < height; ++j)
         AddTermsRow(d + j * dStride, terms + j * tStride, width);
-    }
 }
 
 void AdditiveTinted(std::uint32_t* d, std::ptrdiff_t dStride, const std::uint32_t* s, std::ptrdiff_t sStride,
