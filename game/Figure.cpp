@@ -258,11 +258,11 @@ int Figure::GetCenterX() const
     return ((bounds.minColumn + bounds.maxColumn + 1) * GameField::kCellSize) / 2 + GameField::kWellX;
 }
 
-bool Figure::Move(int dx, int dy)
+bool Figure::Fits(const Matrix& cells, int dx, int dy) const
 {
     for (int r = 0; r < kMaxSize; ++r) {
         for (int c = 0; c < kMaxSize; ++c) {
-            if (mCells[r][c] == 0)
+            if (cells[r][c] == 0)
                 continue;
             const int row = mY + r - 1 + dy;
             const int column = mX + c - 1 + dx;
@@ -270,6 +270,13 @@ bool Figure::Move(int dx, int dy)
                 return false;
         }
     }
+    return true;
+}
+
+bool Figure::Move(int dx, int dy)
+{
+    if (!Fits(mCells, dx, dy))
+        return false;
     mX += dx;
     mY += dy;
     return true;
@@ -309,16 +316,8 @@ bool Figure::Rotate(bool clockwise)
         }
     }
 
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            if (cells[i][j] == 0)
-                continue;
-            const int row = mY + i - 1 + dy;
-            const int column = mX + j - 1 + dx;
-            if (!InsideGrid(row, column) || mField->mCages[row][column] != 0)
-                return false;
-        }
-    }
+    if (!Fits(cells, dx, dy))
+        return false;
 
     mX += dx;
     mY += dy;

@@ -113,6 +113,9 @@ public:
 private:
     // The bonus effect of the landed piece: marks the cells its kind rescues.
     void ApplyBonus();
+    // True when every filled cell of the matrix, placed at the piece's origin moved by
+    // (dx, dy), lies inside the grid on a cell without a cage.
+    [[nodiscard]] bool Fits(const Matrix& cells, int dx, int dy) const;
 };
 
 } // namespace Quill
