@@ -15,10 +15,10 @@ namespace {
 
 constexpr char32_t CHAR_TAB = U'\t';
 
-// Button bit of a signed click count.
-// Nested walks the manager makes room for up front.
+// Nested walks the manager makes room for up front, so passes never allocate.
 constexpr std::size_t WALK_DEPTH_RESERVE = 8;
 
+// Button bit of a signed click count.
 int ButtonBit(int clickCount)
 {
     return 1 << DecodeClickCount(clickCount).mButton;
@@ -75,7 +75,9 @@ WidgetManager::Iterator& WidgetManager::Iterator::operator++()
 }
 
 WidgetManager::WidgetManager(QuillAppBase* app) : mApp(app), mCursorWidget(std::make_unique<CursorWidget>())
-{}
+{
+    mWalks.reserve(WALK_DEPTH_RESERVE);
+}
 
 WidgetManager::~WidgetManager()
 {
