@@ -258,7 +258,7 @@ Bytes EncodeTGA(int width, int height, std::span<const std::uint32_t> pixels, in
     out.push_back(0); // no colour map
     out.push_back(static_cast<std::uint8_t>(imageType));
     for (int i = 0; i < 5; ++i)
-        out.push_back(0); // colour map specification
+        out.push_back(0); // colour map first entry, length and entry size
     PutLE16(out, 0);
     PutLE16(out, 0);
     PutLE16(out, width);
