@@ -54,7 +54,9 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path,
                                                        std::size_t maxBytes)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a named pipe put in a file's place cannot hold the open until a
+    // writer comes; it is refused below like any other file that is not a regular one.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.Get() < 0)
         return std::nullopt;
     struct stat st {};

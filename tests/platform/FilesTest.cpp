@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "platform/Files.h"
 #include "tests/support/TempDir.h"
@@ -57,6 +63,32 @@ TEST(FilesTest, ReadRefusesFoldersMissingFilesAndOversizedFiles)
     EXPECT_FALSE(Quill::Platform::ReadWholeFile(dir / "small.bin", 4).has_value());
     EXPECT_FALSE(Quill::Platform::ReadWholeFile(dir / "missing").has_value());
     EXPECT_FALSE(Quill::Platform::ReadWholeFile(dir.Path()).has_value());
+}
+
+TEST(FilesTest, ReadOfANamedPipeIsRefusedWithoutWaitingForAWriter)
+{
+    QuillTest::TempDir dir;
+    const auto pipe = dir / "settings.reg";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::atomic<bool> done{false};
+    bool refused = false;
+    std::thread reader([&] {
+        refused = !Quill::Platform::ReadWholeFile(pipe).has_value();
+        done = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const bool hung = !done;
+    if (hung) {
+        // Let the blocked reader go, so the test can report instead of hanging.
+        const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+    }
+    reader.join();
+    EXPECT_FALSE(hung) << "the read waited for a writer";
+    EXPECT_TRUE(refused);
 }
 
 } // namespace
