@@ -155,8 +155,10 @@ void QuillAppBase::ReadFromRegistry()
         mMusicVolume = VolumeFromPercent(value);
     if (RegistryReadInteger("SfxVolume", value))
         mSfxVolume = VolumeFromPercent(value);
+    // Written as 0 or 1 (the user's own mute); any other count would be damage, and a huge one
+    // would outlast every unmute.
     if (RegistryReadInteger("Muted", value))
-        mMuteCount = std::max(value, 0);
+        mMuteCount = std::clamp(value, 0, 1);
     if (RegistryReadInteger("ScreenMode", value))
         mIsWindowed = value == 0;
     if (RegistryReadInteger("PreferredX", value))

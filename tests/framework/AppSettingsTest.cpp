@@ -200,6 +200,16 @@ TEST_F(AppSettingsTest, DamagedValuesStayInRange)
     EXPECT_DOUBLE_EQ(app.mMusicVolume, 1.0);
     EXPECT_DOUBLE_EQ(app.mSfxVolume, 0.0);
     EXPECT_EQ(app.mMuteCount, 0);
+
+    // Only 0 or 1 is ever stored: a huge count is the one user mute, which one unmute lifts
+    // (and counting further mutes on top of it cannot overflow).
+    ASSERT_TRUE(app.RegistryWriteInteger("Muted", 0x7FFFFFFF));
+    app.ReadFromRegistry();
+    EXPECT_EQ(app.mMuteCount, 1);
+    app.Mute(true);
+    app.Unmute(true);
+    app.Unmute(false);
+    EXPECT_FALSE(app.IsMuted());
 }
 
 TEST_F(AppSettingsTest, RegistryKeyFromTheStringTableWins)
