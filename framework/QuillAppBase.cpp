@@ -230,8 +230,12 @@ void QuillAppBase::Init()
         std::filesystem::current_path(exeDir, error);
     }
 
-    // Installed once per process: the text comes from whichever application is current.
-    (void)Platform::CrashHandler::Install(ProductDataFolder(mRegKey, mProdName) / "crash.txt", [] {
+    // Installed once per process: the text comes from whichever application is current. The
+    // handler cannot make folders, so the report's folder is made now (a first run has none).
+    const std::filesystem::path crashFolder = ProductDataFolder(mRegKey, mProdName);
+    std::error_code folderError;
+    std::filesystem::create_directories(crashFolder, folderError);
+    (void)Platform::CrashHandler::Install(crashFolder / "crash.txt", [] {
         return gQuillAppBase != nullptr ? gQuillAppBase->GetCrashInfo() : std::string();
     });
 
