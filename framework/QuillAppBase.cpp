@@ -560,8 +560,9 @@ void QuillAppBase::WriteStatistics(std::uint32_t startTick)
     std::snprintf(line, sizeof(line), "Screen Blt    = %d\r\n", mScreenBltTime);
     mPlatform->DebugOutput(line);
     if (mDrawTime + mScreenBltTime > 0) {
-        std::snprintf(line, sizeof(line), "Avg FPS       = %d\r\n",
-                      mDrawCount * 1000 / (mDrawTime + mScreenBltTime));
+        // Wide: a run of some hours paints more than two million times.
+        const long long rate = static_cast<long long>(mDrawCount) * 1000 / (mDrawTime + mScreenBltTime);
+        std::snprintf(line, sizeof(line), "Avg FPS       = %lld\r\n", rate);
         mPlatform->DebugOutput(line);
     }
 }

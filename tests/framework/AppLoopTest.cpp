@@ -245,6 +245,22 @@ TEST_F(AppLoopTest, StatisticsAtExitLeaveOutTheRateWithoutPaintTime)
     EXPECT_FALSE(has("Avg FPS"));
 }
 
+TEST_F(AppLoopTest, StatisticsAtExitGiveTheRateOfAVeryLongRun)
+{
+    TestApp& app = StartApp();
+    app.mOnUpdate = [&] {
+        if (app.mUpdateCount == 50) {
+            // Counts of a run of many hours: three million paints in 50 s of painting.
+            app.mDrawCount = 3'000'000;
+            app.mDrawTime = 50'000;
+            app.Shutdown();
+        }
+    };
+    app.Start();
+    const std::vector<std::string> lines = mPlatform.GetDebugOutput();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Avg FPS       = 60000\r\n"), lines.end());
+}
+
 TEST_F(AppLoopTest, NoUpdatesWhileTheScreenSaverRunsUntilInputComes)
 {
     TestApp& app = StartApp();
