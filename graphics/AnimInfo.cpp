@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 
 namespace Quill {
 
@@ -33,17 +35,20 @@ void AnimInfo::Compute(int numCels, int beginFrameTime, int endFrameTime)
         mPerFrameDelay[frames - 1] = endFrameTime;
     }
 
+    // Delays come from the manifest: their total is summed wide and kept
+    // within an int, so that large ones cannot wrap it around.
+    std::int64_t total = 0;
     if (!mPerFrameDelay.empty()) {
         mPerFrameDelay.resize(frames, 0);
-        mTotalAnimTime = 0;
         for (int& delay : mPerFrameDelay) {
             if (delay < 1)
                 delay = mFrameDelay;
-            mTotalAnimTime += delay;
+            total += delay;
         }
     } else {
-        mTotalAnimTime = mNumCels * mFrameDelay;
+        total = std::int64_t{mNumCels} * mFrameDelay;
     }
+    mTotalAnimTime = static_cast<int>(std::min<std::int64_t>(total, std::numeric_limits<int>::max()));
 }
 
 int AnimInfo::GetPerFrameCel(int time) const

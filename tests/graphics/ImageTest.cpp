@@ -1,6 +1,7 @@
 // The base image's cel grid and shared drawing behaviours, and the animation record.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "graphics/AnimInfo.h"
@@ -147,6 +148,21 @@ TEST(AnimInfo, BeginEndAndPerFrameDelays)
     AnimInfo none;
     none.Compute(5);
     EXPECT_EQ(none.GetCel(13), 0);
+
+    // Delays read from a manifest can be huge: the total stops at the top of the
+    // int range instead of wrapping, and the frames still follow one another.
+    AnimInfo slow;
+    slow.mAnimType = AnimInfo::AnimType_Loop;
+    slow.mFrameDelay = std::numeric_limits<int>::max() / 2;
+    slow.Compute(4);
+    EXPECT_EQ(slow.mTotalAnimTime, std::numeric_limits<int>::max());
+    EXPECT_EQ(slow.GetCel(slow.mFrameDelay + 1), 1);
+    AnimInfo slowList;
+    slowList.mAnimType = AnimInfo::AnimType_Once;
+    slowList.mPerFrameDelay = {std::numeric_limits<int>::max(), 5};
+    slowList.Compute(2);
+    EXPECT_EQ(slowList.mTotalAnimTime, std::numeric_limits<int>::max());
+    EXPECT_EQ(slowList.GetCel(100), 0);
 }
 
 } // namespace
