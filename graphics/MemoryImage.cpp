@@ -601,6 +601,8 @@ void MemoryImage::Blt(Image* image, int x, int y, const Rect& givenSrcRect, cons
         return;
     if (src == this) {
         // Drawing an image onto itself reads a copy, so overlapping rows are not read after being written.
+        // The copy blends by this image's flags, brought up to date first.
+        CommitBits();
         MemoryImage copy(static_cast<ImageRegistry*>(nullptr));
         copy.Create(s.mWidth, s.mHeight);
         std::uint32_t* bits = copy.GetBits();
@@ -738,9 +740,12 @@ void MemoryImage::BltF(Image* image, float x, float y, const Rect& srcRect, cons
     BltRotated(image, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
 }
 
-void MemoryImage::BltRotated(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,
+void MemoryImage::BltRotated(Image* image, float x, float y, const Rect& givenSrcRect, const Rect& clipRect,
                              const Color& color, int drawMode, double rot, float rotCenterX, float rotCenterY)
 {
+    // Bounded like every other blit's, so that offsets from it to the source
+    // image and on to the position cannot overflow.
+    const Rect srcRect = givenSrcRect.Bounded();
     auto* src = AsMemoryImage(image);
     if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE))
         return;

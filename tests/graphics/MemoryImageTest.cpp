@@ -401,6 +401,10 @@ TEST(MemoryImage, BlitsKeepInsideBothImages)
     plain.mHeight = 4;
     dest->Blt(&plain, 0, 0, Rect(0, 0, 4, 4), Color::White, DRAWMODE_NORMAL);
     dest->Blt(src.get(), 0, 0, Rect(0, 0, 4, 4), Color::White, 2);
+    // Nor does a source rectangle reaching far to the left drawn far to the right
+    // (the offset between them must not overflow on the way).
+    dest->BltF(src.get(), 134217728.0f, 0.0f, Rect(-2147483000, 0, 2147483647, 4), Rect(0, 0, 3, 3),
+               Color::White, DRAWMODE_NORMAL);
     EXPECT_EQ(Pixels(*dest), before);
 }
 
@@ -414,6 +418,18 @@ TEST(MemoryImage, BlitOntoItselfReadsTheOldPixels)
     auto expected = MakeImage(6, 6, px);
     expected->Blt(copy.get(), 1, 1, Rect(0, 0, 5, 5), Color::White, DRAWMODE_NORMAL);
     EXPECT_EQ(Pixels(*image), Pixels(*expected));
+
+    // An additive blit onto itself weighs by the alpha of pixels written since
+    // the flags were last worked out, as a blit from a copy does.
+    auto lit = MakeImage(4, 1, std::vector<std::uint32_t>(4, 0xFF101010u));
+    lit->GetBits()[0] = 0x80404040u;
+    lit->BitsChanged();
+    MemoryImage litCopy(*lit);
+    auto litExpected = std::make_unique<MemoryImage>(*lit);
+    litExpected->Blt(&litCopy, 2, 0, Rect(0, 0, 2, 1), Color::White, DRAWMODE_ADDITIVE);
+    lit->Blt(lit.get(), 2, 0, Rect(0, 0, 2, 1), Color::White, DRAWMODE_ADDITIVE);
+    EXPECT_EQ(Pixels(*lit), Pixels(*litExpected));
+    EXPECT_EQ(lit->GetPixel(2, 0), 0xFF303030u);
 }
 
 TEST(MemoryImage, CopiesAreIndependent)
