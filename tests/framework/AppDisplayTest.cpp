@@ -3,6 +3,8 @@
 // the accelerated path and window placement.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
@@ -109,6 +111,48 @@ TEST_F(DisplayLayerTest, PresentsUploadOnlyWhatChanged)
     EXPECT_FALSE(mDisplay.Redraw());
     ASSERT_TRUE(mDisplay.Redraw());
     EXPECT_EQ(presenter->GetLastDirty(), (Quill::Platform::Rectangle{100, 100, 3, 3}));
+}
+
+TEST_F(DisplayLayerTest, SubPixelBlitsCountWhatTheyCoverAndHostileOnesNothing)
+{
+    ASSERT_EQ(mDisplay.Init(mWindow.get(), true), DDInterface::RESULT_OK);
+    Quill::DDImage* screen = mDisplay.GetScreenImage();
+    auto* presenter = mPlatform.GetLastPresenter();
+    ASSERT_TRUE(mDisplay.Redraw());
+    Quill::MemoryImage sprite;
+    sprite.Create(6, 5);
+    std::fill(sprite.GetBits(), sprite.GetBits() + 30, 0xFFFFFFFFu);
+    sprite.BitsChanged();
+    const Quill::Rect wholeScreen(0, 0, 320, 200);
+    const auto uploaded = [&] {
+        const Quill::Platform::Rectangle area = presenter->GetLastDirty();
+        return Quill::Rect(area.mX, area.mY, area.mWidth, area.mHeight);
+    };
+
+    // Only the pixels a sub-pixel blit can touch are uploaded, not the whole clip.
+    screen->BltF(&sprite, 100.5f, 50.25f, Quill::Rect(0, 0, 6, 5), wholeScreen, Quill::Color::White,
+                 Quill::DRAWMODE_NORMAL);
+    ASSERT_TRUE(mDisplay.Redraw());
+    EXPECT_EQ(uploaded(), Quill::Rect(99, 49, 9, 8));
+    EXPECT_NE(presenter->ShownAt(103, 52), 0xFF000000u);
+
+    // A source rectangle larger than the picture (only the picture is drawn) at a sub-pixel place.
+    screen->BltF(&sprite, 10.5f, 20.0f, Quill::Rect(0, 0, 0x7FFFFFFE, 5), wholeScreen, Quill::Color::White,
+                 Quill::DRAWMODE_NORMAL);
+    ASSERT_TRUE(mDisplay.Redraw());
+    const Quill::Rect drawn(10, 20, 7, 5);
+    EXPECT_EQ(uploaded().Intersection(drawn), drawn);
+    EXPECT_NE(presenter->ShownAt(13, 22), 0xFF000000u);
+
+    // Places beyond any picture, or not numbers at all, draw nothing and upload nothing.
+    for (const float x : {1e30f, -1e30f, std::numeric_limits<float>::quiet_NaN()}) {
+        screen->BltF(&sprite, x, 20.0f, Quill::Rect(0, 0, 6, 5), wholeScreen, Quill::Color::White,
+                     Quill::DRAWMODE_NORMAL);
+        screen->BltF(&sprite, 10.0f, x, Quill::Rect(0, 0, 6, 5), wholeScreen, Quill::Color::White,
+                     Quill::DRAWMODE_NORMAL);
+        ASSERT_TRUE(mDisplay.Redraw());
+        EXPECT_EQ(presenter->GetLastDirty().mWidth * presenter->GetLastDirty().mHeight, 0) << x;
+    }
 }
 
 TEST_F(DisplayLayerTest, ScreenImageSurvivesReinitialisation)
