@@ -110,7 +110,8 @@ void QuillAppBase::HandleWindowMessage(const Platform::WindowMessage& message)
 
     if (message.mKind == MessageKind::SysKeyDown) {
         if (message.mCode == Platform::VK_RETURN) {
-            if (!mForceFullscreen && !mForceWindowed)
+            // Keys held a moment too long repeat: one press is one switch.
+            if (!mForceFullscreen && !mForceWindowed && !message.mRepeat)
                 SwitchScreenMode(!mIsWindowed);
         } else if (message.mCode == Platform::VK_F4) {
             // Alt+F4 closes, as the system's own handling of it would.

@@ -275,6 +275,14 @@ TEST_F(AppMessagesTest, AltEnterTogglesFullScreenAndAltF4Closes)
     Send(WindowMessage::Key(MessageKind::SysKeyDown, Quill::Platform::VK_RETURN));
     EXPECT_TRUE(app.mIsWindowed);
     EXPECT_FALSE(Window()->GetConfig().mFullScreen);
+    // Keeping the keys held a little long repeats the press; the mode switches only once.
+    Send(WindowMessage::Key(MessageKind::SysKeyDown, Quill::Platform::VK_RETURN));
+    Send(WindowMessage::Key(MessageKind::SysKeyDown, Quill::Platform::VK_RETURN, true));
+    EXPECT_FALSE(app.mIsWindowed);
+    Send(WindowMessage::Key(MessageKind::SysKeyDown, Quill::Platform::VK_RETURN, true));
+    EXPECT_FALSE(app.mIsWindowed);
+    Send(WindowMessage::Key(MessageKind::SysKeyDown, Quill::Platform::VK_RETURN));
+    EXPECT_TRUE(app.mIsWindowed);
 
     // A forced mode keeps Alt+Enter from switching.
     app.mForceWindowed = true;
