@@ -209,11 +209,8 @@ void WidgetManager::AddBaseModal(Widget* widget)
 
 void WidgetManager::DropReferencesBelow(Widget* widget)
 {
-    if (mOverWidget != nullptr && IsBelow(mOverWidget, widget)) {
-        Widget* over = mOverWidget;
-        mOverWidget = nullptr;
-        over->MouseLeave();
-    }
+    if (mOverWidget != nullptr && IsBelow(mOverWidget, widget))
+        SetOverWidget(nullptr);
     if (mLastDownWidget != nullptr && IsBelow(mLastDownWidget, widget))
         ReleaseDownButtons();
     if (mFocusWidget != nullptr && IsBelow(mFocusWidget, widget)) {
@@ -362,20 +359,15 @@ void WidgetManager::DragPosition(int x, int y)
 {
     mLastMouseX = x;
     mLastMouseY = y;
-    if (mOverWidget != nullptr && mOverWidget != mLastDownWidget) {
-        Widget* over = mOverWidget;
-        mOverWidget = nullptr;
-        over->MouseLeave();
-    }
+    if (mOverWidget != nullptr && mOverWidget != mLastDownWidget)
+        SetOverWidget(nullptr);
     // Only the captured widget can be hovered during a drag.
     Widget* captured = mLastDownWidget;
     if (captured != nullptr && GetWidgetAt(x, y) == captured) {
         if (mOverWidget == nullptr)
             SetOverWidget(captured);
-    } else if (mOverWidget != nullptr) {
-        Widget* over = mOverWidget;
-        mOverWidget = nullptr;
-        over->MouseLeave();
+    } else {
+        SetOverWidget(nullptr);
     }
 }
 
@@ -386,11 +378,8 @@ void WidgetManager::RehupMouse()
             MousePosition(mLastMouseX, mLastMouseY);
         return;
     }
-    if (mOverWidget != nullptr && GetWidgetAt(mLastMouseX, mLastMouseY) != mLastDownWidget) {
-        Widget* over = mOverWidget;
-        mOverWidget = nullptr;
-        over->MouseLeave();
-    }
+    if (mOverWidget != nullptr && GetWidgetAt(mLastMouseX, mLastMouseY) != mLastDownWidget)
+        SetOverWidget(nullptr);
 }
 
 // ---------------------------------------------------------------- input
@@ -405,11 +394,8 @@ void WidgetManager::MouseMove(int x, int y)
     }
     mLastMouseX = x;
     mLastMouseY = y;
-    if (mOverWidget != nullptr && mOverWidget != mLastDownWidget) {
-        Widget* over = mOverWidget;
-        mOverWidget = nullptr;
-        over->MouseLeave();
-    }
+    if (mOverWidget != nullptr && mOverWidget != mLastDownWidget)
+        SetOverWidget(nullptr);
     if (mLastDownWidget != nullptr)
         mLastDownWidget->MouseDrag(x - mLastDownWidget->mX, y - mLastDownWidget->mY);
     DragPosition(x, y);
@@ -466,11 +452,7 @@ void WidgetManager::MouseExit(int /*x*/, int /*y*/)
 {
     mLastInputUpdateCnt = mUpdateCnt;
     mMouseIn = false;
-    if (mOverWidget != nullptr) {
-        Widget* over = mOverWidget;
-        mOverWidget = nullptr;
-        over->MouseLeave();
-    }
+    SetOverWidget(nullptr);
 }
 
 void WidgetManager::MouseWheel(int delta)
@@ -543,10 +525,8 @@ void WidgetManager::DisableWidget(Widget* widget)
 {
     if (widget == nullptr)
         return;
-    if (mOverWidget == widget) {
-        mOverWidget = nullptr;
-        widget->MouseLeave();
-    }
+    if (mOverWidget == widget)
+        SetOverWidget(nullptr);
     if (mLastDownWidget == widget)
         ReleaseDownButtons();
     if (mFocusWidget == widget) {
