@@ -773,6 +773,14 @@ void MemoryImage::BltRotated(Image* image, float x, float y, const Rect& givenSr
                 color, drawMode);
         return;
     }
+    if (src == this) {
+        // Resampling reads pixels around each one it writes: turning an image
+        // onto itself reads a copy, as the other blits do.
+        MemoryImage copy(*this);
+        copy.JoinRegistry(nullptr);
+        BltRotated(&copy, x, y, srcRect, clipRect, color, drawMode, rot, rotCenterX, rotCenterY);
+        return;
+    }
 
     // Origin of the source rectangle on the destination, and the turning centre.
     const double ox = static_cast<double>(x) + (region.mX - srcRect.mX);

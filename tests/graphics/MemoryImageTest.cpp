@@ -551,6 +551,20 @@ TEST(MemoryImageRotate, QuarterTurnIsCounterClockwise)
     EXPECT_EQ(line->GetPixel(2, 0), 0xFF000000u);
 }
 
+TEST(MemoryImageRotate, TurningOntoItselfReadsTheOldPixels)
+{
+    std::mt19937 rng(4);
+    auto image = MakeImage(8, 8, RandomOpaque(rng, 8, 8));
+    MemoryImage copy(*image);
+    MemoryImage expected(*image);
+    expected.BltRotated(&copy, 1.5f, 0.5f, Rect(0, 0, 6, 6), Rect(0, 0, 8, 8), Color::White, DRAWMODE_NORMAL,
+                        0.3, 3.0f, 3.0f);
+    image->BltRotated(image.get(), 1.5f, 0.5f, Rect(0, 0, 6, 6), Rect(0, 0, 8, 8), Color::White,
+                      DRAWMODE_NORMAL, 0.3, 3.0f, 3.0f);
+    EXPECT_EQ(Pixels(*image), Pixels(expected));
+    EXPECT_NE(Pixels(*image), Pixels(copy)) << "the turn drew something";
+}
+
 class CountingRegistry : public ImageRegistry {
 public:
     void DeleteExtraBuffers(MemoryImage* image) override
