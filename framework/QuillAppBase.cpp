@@ -79,16 +79,21 @@ Platform::MessageBoxIcon IconFor(int flags)
 }
 
 // Folder for files the program writes about itself (crash reports): the per-user data
-// folder of the product.
+// folder of the product. Empty when there is nowhere to put it.
 std::filesystem::path ProductDataFolder(const std::string& regKey, const std::string& prodName)
 {
     std::filesystem::path base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
         base = xdg;
-    else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
         base = std::filesystem::path(home) / ".local" / "share";
-    else
-        base = std::filesystem::temp_directory_path();
+    } else {
+        // A started program must not end over where its crash report would go.
+        std::error_code error;
+        base = std::filesystem::temp_directory_path(error);
+        if (error || base.empty())
+            return {};
+    }
     std::string key = regKey.empty() ? prodName : regKey;
     std::replace(key.begin(), key.end(), '\\', '/');
     std::filesystem::path folder = base;
@@ -232,12 +237,14 @@ void QuillAppBase::Init()
 
     // Installed once per process: the text comes from whichever application is current. The
     // handler cannot make folders, so the report's folder is made now (a first run has none).
+    // Without a folder the report goes to standard error only.
     const std::filesystem::path crashFolder = ProductDataFolder(mRegKey, mProdName);
     std::error_code folderError;
-    std::filesystem::create_directories(crashFolder, folderError);
-    (void)Platform::CrashHandler::Install(crashFolder / "crash.txt", [] {
-        return gQuillAppBase != nullptr ? gQuillAppBase->GetCrashInfo() : std::string();
-    });
+    if (!crashFolder.empty())
+        std::filesystem::create_directories(crashFolder, folderError);
+    const std::filesystem::path crashFile = crashFolder.empty() ? crashFolder : crashFolder / "crash.txt";
+    (void)Platform::CrashHandler::Install(
+        crashFile, [] { return gQuillAppBase != nullptr ? gQuillAppBase->GetCrashInfo() : std::string(); });
 
     mRandSeed = GetTickCount();
     SeedRand(mRandSeed);

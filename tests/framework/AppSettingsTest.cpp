@@ -2,6 +2,7 @@
 // configuration folder) and its command line, with the exits it can take.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -343,6 +344,22 @@ TEST_F(AppSettingsTest, CrashParameterEndsInACrashReport)
             app.Init();
         },
         "Version: 9.8.7\n.+Crash report written to .+/crash\\.txt");
+}
+
+TEST_F(AppSettingsTest, StartsWithNeitherAHomeNorATemporaryFolder)
+{
+    // As from a bare service environment: no data or home folder, and a temporary folder that is not there.
+    EXPECT_EXIT(
+        {
+            ::unsetenv("XDG_DATA_HOME");
+            ::unsetenv("HOME");
+            ::setenv("TMPDIR", "/nonexistent/mewbloom-test", 1);
+            TestApp app(&mPlatform);
+            app.mProdName = UniqueProductName("NoHome");
+            app.Init();
+            std::_Exit(app.mInitialized ? 3 : 4);
+        },
+        testing::ExitedWithCode(3), "");
 }
 
 TEST_F(AppSettingsTest, ScreenSaverErrorsGoToTheLogFile)
