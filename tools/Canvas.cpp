@@ -178,13 +178,17 @@ std::string Canvas::EncodePng() const
 {
     std::string bytes;
     cairo_surface_flush(mSurface);
-    cairo_surface_write_to_png_stream(mSurface, AppendPng, &bytes);
+    // A surface in an error state, or a failed encode, gives no bytes rather than a broken file.
+    if (cairo_surface_status(mSurface) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_write_to_png_stream(mSurface, AppendPng, &bytes) != CAIRO_STATUS_SUCCESS)
+        return {};
     return bytes;
 }
 
 bool Canvas::SavePng(const std::filesystem::path& file) const
 {
-    return Platform::WriteFileAtomically(file, EncodePng());
+    const std::string bytes = EncodePng();
+    return !bytes.empty() && Platform::WriteFileAtomically(file, bytes);
 }
 
 } // namespace Quill::Content
