@@ -32,16 +32,6 @@ private:
     bool mWas;
 };
 
-// Smallest rectangle holding both.
-Rect Union(const Rect& a, const Rect& b)
-{
-    const int left = std::min(a.mX, b.mX);
-    const int top = std::min(a.mY, b.mY);
-    const int right = std::max(a.mX + a.mWidth, b.mX + b.mWidth);
-    const int bottom = std::max(a.mY + a.mHeight, b.mY + b.mHeight);
-    return Rect(left, top, right - left, bottom - top);
-}
-
 } // namespace
 
 Widget::~Widget()
@@ -277,7 +267,7 @@ Rect Widget::WriteCenteredLine(Graphics& g, int verticalShift, Font* font, std::
     local.DrawString(text, x, y);
     const Rect face(x, y - font->GetAscent(), width, font->GetHeight());
     const Rect shadow(face.mX + shadowOffset.mX, face.mY + shadowOffset.mY, face.mWidth, face.mHeight);
-    return Union(face, shadow);
+    return face.Union(shadow);
 }
 
 Rect Widget::WriteCenteredLine(Graphics& g, int y, std::string_view text)

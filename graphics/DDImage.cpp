@@ -45,11 +45,7 @@ void DDImage::AddDirty(const Rect& rect)
         mDirtyRect = area;
         return;
     }
-    const int left = std::min(mDirtyRect->mX, area.mX);
-    const int top = std::min(mDirtyRect->mY, area.mY);
-    const int right = std::max(mDirtyRect->mX + mDirtyRect->mWidth, area.mX + area.mWidth);
-    const int bottom = std::max(mDirtyRect->mY + mDirtyRect->mHeight, area.mY + area.mHeight);
-    mDirtyRect = Rect(left, top, right - left, bottom - top);
+    mDirtyRect = mDirtyRect->Union(area);
 }
 
 void DDImage::MarkAllDirty()

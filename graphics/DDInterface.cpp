@@ -143,15 +143,7 @@ bool DDInterface::Redraw(const Rect* clip)
     if (clip != nullptr) {
         const Rect part = clip->Intersection(Rect(0, 0, mWidth, mHeight));
         if (part.mWidth > 0 && part.mHeight > 0) {
-            if (!dirty) {
-                dirty = part;
-            } else {
-                const int left = std::min(dirty->mX, part.mX);
-                const int top = std::min(dirty->mY, part.mY);
-                const int right = std::max(dirty->mX + dirty->mWidth, part.mX + part.mWidth);
-                const int bottom = std::max(dirty->mY + dirty->mHeight, part.mY + part.mHeight);
-                dirty = Rect(left, top, right - left, bottom - top);
-            }
+            dirty = dirty ? dirty->Union(part) : part;
         }
     }
     // Nothing changed: present again without uploading anything.

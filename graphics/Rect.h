@@ -46,6 +46,19 @@ public:
         return Rect();
     }
 
+    // The smallest rectangle holding both. Computed wide, so extreme rectangles
+    // cannot overflow.
+    [[nodiscard]] constexpr Rect Union(const Rect& other) const
+    {
+        using Wide = long long;
+        const Wide left = std::min<Wide>(mX, other.mX);
+        const Wide top = std::min<Wide>(mY, other.mY);
+        const Wide right = std::max<Wide>(Wide{mX} + mWidth, Wide{other.mX} + other.mWidth);
+        const Wide bottom = std::max<Wide>(Wide{mY} + mHeight, Wide{other.mY} + other.mHeight);
+        return Rect(static_cast<int>(left), static_cast<int>(top), Narrow(right - left),
+                    Narrow(bottom - top));
+    }
+
     // True when both rectangles share at least one pixel.
     [[nodiscard]] constexpr bool Intersects(const Rect& other) const
     {

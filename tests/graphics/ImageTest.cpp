@@ -31,6 +31,10 @@ TEST(ColorAndRect, PackedColoursAndIntersections)
     EXPECT_TRUE(Rect(2147483000, 0, 2000, 5).Contains(2147483500, 1));
     EXPECT_EQ(Rect(-2147483647, 3, 2147483647, 9).Bounded(),
               Rect(-Rect::kCoordinateLimit, 3, Rect::kCoordinateLimit, 9));
+    // The union holds both, in either order, and a far-apart pair does not wrap around.
+    EXPECT_EQ(Rect(10, 20, 5, 5).Union(Rect(0, 30, 3, 10)), Rect(0, 20, 15, 20));
+    EXPECT_EQ(Rect(0, 30, 3, 10).Union(Rect(10, 20, 5, 5)), Rect(0, 20, 15, 20));
+    EXPECT_EQ(Rect(-2000000000, 0, 10, 1).Union(Rect(2000000000, 0, 10, 1)).mWidth, 0x7FFFFFFF);
 }
 
 TEST(Image, CelGridCutsTheImageIntoEqualRectangles)
