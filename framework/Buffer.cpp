@@ -22,6 +22,7 @@ void Buffer::Clear()
 
 void Buffer::WriteNumBits(std::uint32_t value, int numBits)
 {
+    numBits = std::clamp(numBits, 0, 32); // a value has no more bits than that
     for (int bit = 0; bit < numBits; ++bit) {
         const std::size_t byteIndex = mDataBitSize / 8;
         if (byteIndex >= mData.size())
@@ -54,6 +55,7 @@ void Buffer::WriteBytes(std::span<const std::uint8_t> bytes)
 
 std::int32_t Buffer::ReadNumBits(int numBits, bool isSigned)
 {
+    numBits = std::clamp(numBits, 0, 32); // a field has no more bits than its value
     std::uint32_t value = 0;
     for (int bit = 0; bit < numBits; ++bit) {
         if (mReadBitPos >= mDataBitSize)

@@ -114,6 +114,16 @@ TEST(BufferTest, ReadingPastTheEndGivesZerosWithoutAdvancing)
     EXPECT_EQ(partial.ReadShort(), 0);
 }
 
+TEST(BufferTest, FieldsWiderThanAValueUseItsThirtyTwoBits)
+{
+    Quill::Buffer b;
+    b.WriteNumBits(0xFFFFFFFFu, 40);
+    EXPECT_EQ(b.GetBitSize(), 32u);
+    b.SeekFront();
+    EXPECT_EQ(b.ReadNumBits(40, false), -1);
+    EXPECT_TRUE(b.AtEnd());
+}
+
 TEST(BufferTest, NonPositiveStringCountsReadAsEmpty)
 {
     Quill::Buffer b;
