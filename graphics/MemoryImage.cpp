@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <typeinfo>
 #include <vector>
 
@@ -197,6 +198,40 @@ std::uint32_t SampleBilinear(const MemoryImage& src, const Rect& region, double 
                                 static_cast<int>(std::min<std::uint64_t>((r + a / 2) / a, 255)),
                                 static_cast<int>(std::min<std::uint64_t>((g + a / 2) / a, 255)),
                                 static_cast<int>(std::min<std::uint64_t>((b + a / 2) / a, 255)));
+}
+
+// Where a stretched blit lands on the destination (clipped to it) and which
+// source span that part reads: the fractional start and size on each axis, and
+// the source pixels reads are kept within. None when nothing is drawn.
+struct StretchArea {
+    Rect clipped;
+    double sx;
+    double sy;
+    double sw;
+    double sh;
+    Rect region;
+};
+
+std::optional<StretchArea> StretchAreaFor(const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                                          const MemoryImage& dest, const MemoryImage& src)
+{
+    StretchArea area{};
+    area.clipped =
+        destRect.Intersection(clipRect).Intersection(Rect(0, 0, dest.GetWidth(), dest.GetHeight()));
+    const Rect& clipped = area.clipped;
+    if (clipped.mWidth <= 0 || clipped.mHeight <= 0)
+        return std::nullopt;
+    area.sx = srcRect.mX + static_cast<double>(clipped.mX - destRect.mX) * srcRect.mWidth / destRect.mWidth;
+    area.sy = srcRect.mY + static_cast<double>(clipped.mY - destRect.mY) * srcRect.mHeight / destRect.mHeight;
+    area.sw = static_cast<double>(clipped.mWidth) * srcRect.mWidth / destRect.mWidth;
+    area.sh = static_cast<double>(clipped.mHeight) * srcRect.mHeight / destRect.mHeight;
+    if (area.sw <= 0.0 || area.sh <= 0.0)
+        return std::nullopt;
+    // Reads stay inside both the source rectangle and the source image.
+    area.region = srcRect.Intersection(Rect(0, 0, src.GetWidth(), src.GetHeight()));
+    if (area.region.mWidth <= 0 || area.region.mHeight <= 0)
+        return std::nullopt;
+    return area;
 }
 
 } // namespace
@@ -867,21 +902,10 @@ void MemoryImage::StretchBlt(Image* image, const Rect& givenDestRect, const Rect
 void MemoryImage::FastStretchBlt(MemoryImage* src, const Rect& destRect, const Rect& srcRect,
                                  const Rect& clipRect, const Color& color, int drawMode)
 {
-    const Rect clipped = destRect.Intersection(clipRect).Intersection(Rect(0, 0, mWidth, mHeight));
-    if (clipped.mWidth <= 0 || clipped.mHeight <= 0)
+    const std::optional<StretchArea> area = StretchAreaFor(destRect, srcRect, clipRect, *this, *src);
+    if (!area)
         return;
-    const double sx =
-        srcRect.mX + static_cast<double>(clipped.mX - destRect.mX) * srcRect.mWidth / destRect.mWidth;
-    const double sy =
-        srcRect.mY + static_cast<double>(clipped.mY - destRect.mY) * srcRect.mHeight / destRect.mHeight;
-    const double sw = static_cast<double>(clipped.mWidth) * srcRect.mWidth / destRect.mWidth;
-    const double sh = static_cast<double>(clipped.mHeight) * srcRect.mHeight / destRect.mHeight;
-    if (sw <= 0.0 || sh <= 0.0)
-        return;
-    // Reads stay inside both the source rectangle and the source image.
-    const Rect region = srcRect.Intersection(Rect(0, 0, src->mWidth, src->mHeight));
-    if (region.mWidth <= 0 || region.mHeight <= 0)
-        return;
+    const auto [clipped, sx, sy, sw, sh, region] = *area;
 
     src->CommitBits();
     const Color c = Clamped(color);
@@ -907,20 +931,10 @@ void MemoryImage::FastStretchBlt(MemoryImage* src, const Rect& destRect, const R
 void MemoryImage::SmoothStretchBlt(MemoryImage* src, const Rect& destRect, const Rect& srcRect,
                                    const Rect& clipRect, const Color& color, int drawMode)
 {
-    const Rect clipped = destRect.Intersection(clipRect).Intersection(Rect(0, 0, mWidth, mHeight));
-    if (clipped.mWidth <= 0 || clipped.mHeight <= 0)
+    const std::optional<StretchArea> area = StretchAreaFor(destRect, srcRect, clipRect, *this, *src);
+    if (!area)
         return;
-    const double sx =
-        srcRect.mX + static_cast<double>(clipped.mX - destRect.mX) * srcRect.mWidth / destRect.mWidth;
-    const double sy =
-        srcRect.mY + static_cast<double>(clipped.mY - destRect.mY) * srcRect.mHeight / destRect.mHeight;
-    const double sw = static_cast<double>(clipped.mWidth) * srcRect.mWidth / destRect.mWidth;
-    const double sh = static_cast<double>(clipped.mHeight) * srcRect.mHeight / destRect.mHeight;
-    if (sw <= 0.0 || sh <= 0.0)
-        return;
-    const Rect region = srcRect.Intersection(Rect(0, 0, src->mWidth, src->mHeight));
-    if (region.mWidth <= 0 || region.mHeight <= 0)
-        return;
+    const auto [clipped, sx, sy, sw, sh, region] = *area;
 
     const int w = clipped.mWidth;
     const int h = clipped.mHeight;
